@@ -1,0 +1,23 @@
+#pragma once
+// The statement texts of the system are written once, in the bracketed, "top N", #date#
+// dialect. Just before a statement is prepared it is rewritten for the engine at hand;
+// text inside string literals is never touched.
+
+#include <QString>
+#include <QStringList>
+
+enum class SqlEngine { SQLite, PostgreSQL, SqlServer };
+
+struct TranslatedSql
+{
+    QString text;           // the statement for the engine, parameters as positional "?"
+    QStringList paramNames; // the ":Name" parameters in order of appearance (repeats kept)
+};
+
+// Rewrites a statement for an engine:
+// - ":Name" parameters become "?" (a "::" cast is left alone);
+// - "[Name]" becomes "Name" on SQLite and "\"name\"" on PostgreSQL (which folds case);
+// - "#yyyy-mm-dd#" becomes 'yyyy-mm-dd';
+// - "select [distinct] top N ..." becomes "select [distinct] ... limit N" (not on SQL Server);
+// - LIKE becomes ILIKE on PostgreSQL, so that it ignores letter case as the others do.
+TranslatedSql TranslateSql(const QString &statement, SqlEngine engine);
