@@ -6,7 +6,8 @@ TRecordSet *SharedRecordSet = nullptr;
 
 QString SqlErrorText(const QString &statement, const QString &message)
 {
-    return QStringLiteral("SQL语句错误,原文如下:\r\n") + statement + QStringLiteral("\r\n\r\n错误提示:\r\n") + message;
+    return QStringLiteral("SQL语句错误,原文如下:\r\n") + statement + QStringLiteral("\r\n\r\n错误提示:\r\n") +
+           message;
 }
 
 namespace {
@@ -28,7 +29,8 @@ int OpenList(TDataSet &dataSet, const QString &statement, const TDBParameters &p
     return dataSet.RecordCount();
 }
 
-TField *DeclareField(TDataSet &dataSet, FieldKind kind, const QString &name, bool visible, const QString &caption)
+TField *DeclareField(TDataSet &dataSet, FieldKind kind, const QString &name, bool visible,
+                     const QString &caption)
 {
     TField *field = dataSet.AddField(kind, name);
     field->SetDisplayLabel(caption);
@@ -51,7 +53,8 @@ int TQuerySet::Open(const QString &statement, const TDBParameters &params)
     return OpenList(*m_dataSet, statement, params, false);
 }
 
-TField *TQuerySet::AddField(FieldKind kind, const QString &name, int size, bool visible, const QString &caption)
+TField *TQuerySet::AddField(FieldKind kind, const QString &name, int size, bool visible,
+                            const QString &caption)
 {
     TField *field = DeclareField(*m_dataSet, kind, name, visible, caption);
     field->SetDisplayWidth(75);
@@ -94,7 +97,8 @@ int TRecordSet::Open(const QString &statement, const TDBParameters &params)
     return OpenList(*m_dataSet, statement, params, !m_declared);
 }
 
-TField *TRecordSet::AddField(FieldKind kind, const QString &name, int size, bool visible, const QString &caption)
+TField *TRecordSet::AddField(FieldKind kind, const QString &name, int size, bool visible,
+                             const QString &caption)
 {
     m_declared = true;
     TField *field = DeclareField(*m_dataSet, kind, name, visible, caption);
@@ -111,12 +115,8 @@ void TRecordSet::DeleteRow()
 
 void TRecordSet::ClearRows()
 {
-    if (!m_dataSet->Active())
-        return;
-    m_dataSet->DisableControls();
-    while (m_dataSet->RecordCount() > 0)
-        m_dataSet->Delete();
-    m_dataSet->EnableControls();
+    if (m_dataSet->Active())
+        m_dataSet->DeleteAll();
 }
 
 QString TRecordSet::JoinValues(TField *field, const QString &separator)

@@ -19,8 +19,8 @@
 class TDataSet;
 
 enum class FieldKind {
-    Integer,    // 32-bit signed
-    Float,      // double
+    Integer, // 32-bit signed
+    Float,   // double
     Boolean,
     DateTime,   // date with time of day
     String,     // short text (byte text in the original system)
@@ -40,7 +40,7 @@ class TField
 public:
     const QString &FieldName() const { return m_name; }
     FieldKind Kind() const { return m_kind; }
-    bool IsText() const;    // String, WideString or Memo
+    bool IsText() const; // String, WideString or Memo
     int Index() const { return m_index; }
     TDataSet *DataSet() const { return m_dataSet; }
 
@@ -63,11 +63,11 @@ public:
 
     QString AsString() const;
     void SetAsString(const QString &text);
-    int AsInteger() const;     // null reads 0; a text that is not a number raises EConvertError
+    int AsInteger() const; // null reads 0; a text that is not a number raises EConvertError
     void SetAsInteger(int value) { SetValue(value); }
     double AsFloat() const;
     void SetAsFloat(double value) { SetValue(value); }
-    bool AsBoolean() const;    // null reads false
+    bool AsBoolean() const; // null reads false
     void SetAsBoolean(bool value) { SetValue(value); }
     QDateTime AsDateTime() const; // null reads an invalid date-time
     void SetAsDateTime(const QDateTime &value) { SetValue(value); }
@@ -133,8 +133,8 @@ public:
     // dataset" when the set is closed.
     int RecordCount() const;
     bool IsEmpty() const;
-    int RecNo() const;         // -1 when there is no current row
-    void SetRecNo(int row);
+    int RecNo() const;      // -1 when there is no current row
+    void SetRecNo(int row); // a row out of range is ignored
     void First();
     void Last();
     void Next();
@@ -151,12 +151,16 @@ public:
 
     // ---- editing the cache (nothing is ever written to a database) ----
     DataSetState State() const { return m_state; }
-    void Append();  // a new record at the end, in the edit buffer until Post
-    void Insert();  // a new record before the current one
-    void Edit();
-    void Post();
-    void Cancel();
-    void Delete();  // removes the current row; the cursor stays at the same position
+    void Append(); // a new record at the end, in the edit buffer until Post
+    void Insert(); // a new record before the current one
+    void Edit();   // raises EDatabaseError on an empty set
+    void Post();   // the cursor goes to a posted new record; moving the cursor posts first
+    void Cancel(); // drops the edit buffer
+    // Removes the current row; the cursor stays at the same position (the new last row when the
+    // last was removed). Deleting a record being inserted cancels it.
+    void Delete();
+    // Removes every visible row at once (what a row-by-row Delete would do, without its cost).
+    void DeleteAll();
     // Asks the bound controls to write their pending values into the edit buffer.
     void UpdateRecord();
 
@@ -187,18 +191,23 @@ public:
     bool ControlsDisabled() const { return m_disableCount > 0; }
 
 signals:
-    void DataReset();            // everything may have changed
-    void RowChanged(int row);    // values of a visible row changed
+    void DataReset();         // everything may have changed
+    void RowChanged(int row); // values of a visible row changed
     void RowInserted(int row);
     void RowRemoved(int row);
     void CurrentChanged(int row);
     void StateChanged();
     void UpdateRecordRequested();
+    void FieldChanged(int fieldIndex); // a value of the edit buffer was set
+
+public:
+    // The row storage, defined in DataSetStorage.h for the data set's own sources only.
+    struct Column;
+    class Storage;
 
 private:
     friend class TField;
-    struct Column;
-    class Storage;
+    friend class TDataSetFilter;
 
     QVariant CurrentValue(int fieldIndex) const;
     void SetCurrentValue(int fieldIndex, const QVariant &value);
@@ -206,10 +215,17 @@ private:
     void RebuildView();
     void NotifyReset();
     void SetCurrent(int row);
+    void OpenEmpty();
+    void CheckBrowseMode();
+    void StartInsert(int position);
+    void SetState(DataSetState state);
+    void ApplyOrder();
+    void SortView();
+    bool Quiet();
 
     std::vector<std::unique_ptr<TField>> m_fields;
     std::unique_ptr<Storage> m_storage;
-    std::vector<quint32> m_view; // visible rows, in order: physical row numbers
+    std::vector<quint32> m_view;    // visible rows, in order: physical row numbers
     std::vector<QVariant> m_buffer; // edit buffer
     DataSetState m_state = DataSetState::Inactive;
     int m_current = -1;
@@ -219,4 +235,8 @@ private:
     bool m_filtered = false;
     int m_disableCount = 0;
     bool m_pendingReset = false;
+    bool m_eof = true;
+    bool m_bof = true;
+    std::vector<bool> m_bufferChanged;            // fields set since Edit, written back by Post
+    std::vector<std::pair<int, bool>> m_sortKeys; // field index, descending
 };

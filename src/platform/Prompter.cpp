@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -47,24 +48,33 @@ QString QtFileFilter(const QString &windowsFilter)
 
 // ---- Qt prompter ----
 
-int QtPrompter::MessageBox(MsgIcon icon, const QString &caption, const QString &text, const QStringList &buttons,
-                           int defaultButton)
+int QtPrompter::MessageBox(MsgIcon icon, const QString &caption, const QString &text,
+                           const QStringList &buttons, int defaultButton)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::None:
+        break;
     }
     QList<QPushButton *> pushButtons;
     for (int i = 0; i < buttons.size(); ++i) {
         // The last button of a multi-button box is the one Escape presses (cancel, no).
         const auto role = (buttons.size() > 1 && i == buttons.size() - 1) ? QMessageBox::RejectRole
-                                                                         : QMessageBox::AcceptRole;
+                                                                          : QMessageBox::AcceptRole;
         pushButtons << box.addButton(buttons[i], role);
     }
     if (defaultButton >= 0 && defaultButton < pushButtons.size())
@@ -80,8 +90,9 @@ int QtPrompter::MessageBox(MsgIcon icon, const QString &caption, const QString &
 bool QtPrompter::InputBox(const QString &caption, const QString &prompt, QString &value, bool password)
 {
     bool ok = false;
-    const QString typed = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                                password ? QLineEdit::Password : QLineEdit::Normal, value, &ok);
+    const QString typed =
+        QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+                              password ? QLineEdit::Password : QLineEdit::Normal, value, &ok);
     if (ok)
         value = typed;
     return ok;
@@ -118,6 +129,11 @@ bool QtPrompter::StartProgram(const QString &program, const QStringList &argumen
     return QProcess::startDetached(program, arguments);
 }
 
+int QtPrompter::ExecDialog(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
 // ---- scripted prompter ----
 
 ScriptedPrompter::ScriptedPrompter()
@@ -131,10 +147,10 @@ ScriptedPrompter::~ScriptedPrompter()
         SetPrompter(nullptr);
 }
 
-QVariant ScriptedPrompter::TakeAnswer()
+std::optional<QVariant> ScriptedPrompter::TakeAnswer()
 {
     if (m_answers.empty())
-        return QVariant(QMetaType(QMetaType::Void));
+        return std::nullopt;
     QVariant answer = m_answers.front();
     m_answers.pop_front();
     return answer;
@@ -162,33 +178,33 @@ int ScriptedPrompter::MessageBox(MsgIcon icon, const QString &caption, const QSt
     m_history << shown;
     if (OnShow)
         OnShow(shown);
-    const QVariant answer = TakeAnswer();
-    if (answer.metaType().id() == QMetaType::Void)
+    const std::optional<QVariant> answer = TakeAnswer();
+    if (!answer)
         return defaultButton;
-    if (answer.isNull())
+    if (answer->isNull())
         return -1;
-    if (answer.typeId() == QMetaType::QString)
-        return int(buttons.indexOf(answer.toString()));
-    return answer.toInt();
+    if (answer->typeId() == QMetaType::QString)
+        return int(buttons.indexOf(answer->toString()));
+    return answer->toInt();
 }
 
 bool ScriptedPrompter::InputBox(const QString &caption, const QString &prompt, QString &value, bool)
 {
     m_history << Shown{QStringLiteral("input"), MsgIcon::None, caption, prompt, {value}};
-    const QVariant answer = TakeAnswer();
-    if (answer.metaType().id() == QMetaType::Void || answer.isNull())
+    const std::optional<QVariant> answer = TakeAnswer();
+    if (!answer || answer->isNull())
         return false;
-    value = answer.toString();
+    value = answer->toString();
     return true;
 }
 
 QString ScriptedPrompter::FileAnswer(const QString &kind, const QString &caption, const QString &text)
 {
     m_history << Shown{kind, MsgIcon::None, caption, text, {}};
-    const QVariant answer = TakeAnswer();
-    if (answer.metaType().id() == QMetaType::Void || answer.isNull())
+    const std::optional<QVariant> answer = TakeAnswer();
+    if (!answer || answer->isNull())
         return {};
-    return answer.toString();
+    return answer->toString();
 }
 
 QString ScriptedPrompter::OpenFileName(const QString &caption, const QString &filter, const QString &)
@@ -196,7 +212,8 @@ QString ScriptedPrompter::OpenFileName(const QString &caption, const QString &fi
     return FileAnswer(QStringLiteral("open"), caption, filter);
 }
 
-QString ScriptedPrompter::SaveFileName(const QString &caption, const QString &filter, const QString &, const QString &)
+QString ScriptedPrompter::SaveFileName(const QString &caption, const QString &filter, const QString &,
+                                       const QString &)
 {
     return FileAnswer(QStringLiteral("save"), caption, filter);
 }
@@ -216,6 +233,21 @@ bool ScriptedPrompter::StartProgram(const QString &program, const QStringList &a
 {
     m_history << Shown{QStringLiteral("program"), MsgIcon::None, {}, program, arguments};
     return true;
+}
+
+int ScriptedPrompter::ExecDialog(QDialog &dialog)
+{
+    m_dialogs << QString::fromLatin1(dialog.metaObject()->className());
+    if (m_dialogHandlers.empty())
+        return QDialog::Rejected;
+    auto handler = std::move(m_dialogHandlers.front());
+    m_dialogHandlers.pop_front();
+    // Shown without a modal loop, so that the handler drives it like a user would.
+    dialog.show();
+    QCoreApplication::processEvents();
+    const int result = handler(dialog);
+    dialog.hide();
+    return result;
 }
 
 // ---- top-level handler ----

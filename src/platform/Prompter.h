@@ -9,6 +9,9 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
+
+class QDialog;
 
 enum class MsgIcon { None, Information, Warning, Error, Question };
 
@@ -18,12 +21,14 @@ public:
     virtual ~IPrompter() = default;
     // A modal message box. Answers the index of the pressed button in `buttons`, or -1 when
     // the box was closed by Escape or its close box.
-    virtual int MessageBox(MsgIcon icon, const QString &caption, const QString &text, const QStringList &buttons,
-                           int defaultButton = 0) = 0;
+    virtual int MessageBox(MsgIcon icon, const QString &caption, const QString &text,
+                           const QStringList &buttons, int defaultButton = 0) = 0;
     // A modal input box. Answers false when cancelled; `value` holds the initial and the typed text.
-    virtual bool InputBox(const QString &caption, const QString &prompt, QString &value, bool password = false) = 0;
+    virtual bool InputBox(const QString &caption, const QString &prompt, QString &value,
+                          bool password = false) = 0;
     // File dialogs take filters in the "名称|*.a;*.b|..." form. Empty answer: cancelled.
-    virtual QString OpenFileName(const QString &caption, const QString &filter, const QString &initial = {}) = 0;
+    virtual QString OpenFileName(const QString &caption, const QString &filter,
+                                 const QString &initial = {}) = 0;
     virtual QString SaveFileName(const QString &caption, const QString &filter, const QString &defaultExt,
                                  const QString &initial = {}) = 0;
     virtual QString DirectoryName(const QString &caption, const QString &initial = {}) = 0;
@@ -31,6 +36,9 @@ public:
     virtual bool OpenUrl(const QUrl &url) = 0;
     // Starts a program detached.
     virtual bool StartProgram(const QString &program, const QStringList &arguments) = 0;
+    // Shows a window modally and answers its result (QDialog::Accepted, Rejected or the
+    // value it was closed with). Every modal window of the system is shown through here.
+    virtual int ExecDialog(QDialog &dialog) = 0;
 };
 
 // The prompter in use: the Qt one unless a test installed its own.
@@ -47,13 +55,15 @@ class QtPrompter : public IPrompter
 public:
     int MessageBox(MsgIcon icon, const QString &caption, const QString &text, const QStringList &buttons,
                    int defaultButton = 0) override;
-    bool InputBox(const QString &caption, const QString &prompt, QString &value, bool password = false) override;
+    bool InputBox(const QString &caption, const QString &prompt, QString &value,
+                  bool password = false) override;
     QString OpenFileName(const QString &caption, const QString &filter, const QString &initial = {}) override;
     QString SaveFileName(const QString &caption, const QString &filter, const QString &defaultExt,
                          const QString &initial = {}) override;
     QString DirectoryName(const QString &caption, const QString &initial = {}) override;
     bool OpenUrl(const QUrl &url) override;
     bool StartProgram(const QString &program, const QStringList &arguments) override;
+    int ExecDialog(QDialog &dialog) override;
 };
 
 // The scripted implementation for tests: records what was shown, answers from a queue.
@@ -71,7 +81,7 @@ public:
         QStringList buttons; // for "program": the arguments
     };
 
-    ScriptedPrompter();  // installs itself
+    ScriptedPrompter();           // installs itself
     ~ScriptedPrompter() override; // restores the Qt prompter
 
     // Next answer: an int (button index) or a QString (button text, typed text or file name).
@@ -83,23 +93,33 @@ public:
     void Clear() { m_history.clear(); }
     // Called for each message box before it is answered (a test may act there).
     std::function<void(const Shown &)> OnShow;
+    // Modal windows: each shown window is handed to the next queued handler, which may fill
+    // its controls and click its buttons while the window is shown (not in a nested event
+    // loop), and answers its result. Without a handler the window is rejected at once.
+    void OnDialog(std::function<int(QDialog &)> handler) { m_dialogHandlers.push_back(std::move(handler)); }
+    // Class names of the modal windows shown, in order.
+    const QStringList &Dialogs() const { return m_dialogs; }
 
     int MessageBox(MsgIcon icon, const QString &caption, const QString &text, const QStringList &buttons,
                    int defaultButton = 0) override;
-    bool InputBox(const QString &caption, const QString &prompt, QString &value, bool password = false) override;
+    bool InputBox(const QString &caption, const QString &prompt, QString &value,
+                  bool password = false) override;
     QString OpenFileName(const QString &caption, const QString &filter, const QString &initial = {}) override;
     QString SaveFileName(const QString &caption, const QString &filter, const QString &defaultExt,
                          const QString &initial = {}) override;
     QString DirectoryName(const QString &caption, const QString &initial = {}) override;
     bool OpenUrl(const QUrl &url) override;
     bool StartProgram(const QString &program, const QStringList &arguments) override;
+    int ExecDialog(QDialog &dialog) override;
 
 private:
-    QVariant TakeAnswer();
+    std::optional<QVariant> TakeAnswer();
     QString FileAnswer(const QString &kind, const QString &caption, const QString &text);
 
     std::deque<QVariant> m_answers;
     QList<Shown> m_history;
+    std::deque<std::function<int(QDialog &)>> m_dialogHandlers;
+    QStringList m_dialogs;
 };
 
 // The application's top-level handler: shows an error's message in an error box.

@@ -4,6 +4,7 @@
 #include "Prompter.h"
 #include "TestMain.h"
 
+#include <QDialog>
 #include <QTest>
 
 class TPrompterTest : public QObject
@@ -45,6 +46,25 @@ private slots:
             ScriptedPrompter prompts;
         }
         QVERIFY(dynamic_cast<QtPrompter *>(&Prompter()) != nullptr);
+    }
+
+    void modalWindows()
+    {
+        ScriptedPrompter prompts;
+        QDialog first;
+        QDialog second;
+        // No handler: rejected at once.
+        QCOMPARE(Prompter().ExecDialog(first), int(QDialog::Rejected));
+        bool wasVisible = false;
+        prompts.OnDialog([&](QDialog &dialog) {
+            wasVisible = dialog.isVisible();
+            dialog.accept();
+            return dialog.result();
+        });
+        QCOMPARE(Prompter().ExecDialog(second), int(QDialog::Accepted));
+        QVERIFY(wasVisible);
+        QVERIFY(!second.isVisible());
+        QCOMPARE(prompts.Dialogs(), (QStringList{"QDialog", "QDialog"}));
     }
 
     void fileFilters()

@@ -1,0 +1,91 @@
+#include "Passwords.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QPasswordDigestor>
+#include <QRandomGenerator>
+#include <QStringList>
+
+namespace Passwords {
+
+namespace {
+
+const QString Prefix = QStringLiteral("pbkdf2-sha256$");
+// A stored count beyond this is not ours and would stall the login.
+constexpr int MaxIterations = 10000000;
+
+QByteArray Derive(const QString &passwd, const QByteArray &salt, int iterations)
+{
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, passwd.toUtf8(), salt, iterations,
+                                              DigestBytes);
+}
+
+// Equal-length comparison whose time does not reveal the first differing byte.
+bool SameBytes(const QByteArray &a, const QByteArray &b)
+{
+    if (a.size() != b.size())
+        return false;
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return difference == 0;
+}
+
+QByteArray FromBase64(const QString &text, bool &ok)
+{
+    const auto result =
+        QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    ok = bool(result);
+    return result.decoded;
+}
+
+} // namespace
+
+QString StoredForm(const QString &passwd)
+{
+    if (passwd.isEmpty())
+        return QString();
+    QByteArray salt(SaltBytes, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(salt.data()), SaltBytes / 4);
+    const QByteArray digest = Derive(passwd, salt, PasswordIterations);
+    return Prefix + QString::number(PasswordIterations) + QLatin1Char('$') +
+           QString::fromLatin1(salt.toBase64()) + QLatin1Char('$') + QString::fromLatin1(digest.toBase64());
+}
+
+bool IsDigest(const QString &stored)
+{
+    return stored.startsWith(Prefix);
+}
+
+bool IsPlainText(const QString &stored)
+{
+    return !stored.isEmpty() && !IsDigest(stored);
+}
+
+bool Matches(const QString &stored, const QString &passwd)
+{
+    if (stored.isEmpty())
+        return passwd.isEmpty();
+    if (!IsDigest(stored)) {
+        // Hashing both sides first gives equal lengths, so neither the length nor the
+        // content of the stored text shows in the time taken.
+        return SameBytes(QCryptographicHash::hash(stored.toUtf8(), QCryptographicHash::Sha256),
+                         QCryptographicHash::hash(passwd.toUtf8(), QCryptographicHash::Sha256));
+    }
+    const QStringList parts = stored.mid(Prefix.size()).split(QLatin1Char('$'));
+    if (parts.size() != 3)
+        return false;
+    bool ok = false;
+    const int iterations = parts[0].toInt(&ok);
+    if (!ok || iterations < 1 || iterations > MaxIterations)
+        return false;
+    const QByteArray salt = FromBase64(parts[1], ok);
+    if (!ok || salt.isEmpty())
+        return false;
+    const QByteArray digest = FromBase64(parts[2], ok);
+    if (!ok || digest.size() != DigestBytes)
+        return false;
+    return SameBytes(Derive(passwd, salt, iterations), digest);
+}
+
+} // namespace Passwords
