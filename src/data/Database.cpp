@@ -154,9 +154,15 @@ void TDatabase::OpenConnection()
         }
     }
     switch (settings.kind) {
-    case ConnStr::Kind::SQLite: m_engine = SqlEngine::SQLite; break;
-    case ConnStr::Kind::PostgreSQL: m_engine = SqlEngine::PostgreSQL; break;
-    case ConnStr::Kind::SqlServer: m_engine = SqlEngine::SqlServer; break;
+    case ConnStr::Kind::SQLite:
+        m_engine = SqlEngine::SQLite;
+        break;
+    case ConnStr::Kind::PostgreSQL:
+        m_engine = SqlEngine::PostgreSQL;
+        break;
+    case ConnStr::Kind::SqlServer:
+        m_engine = SqlEngine::SqlServer;
+        break;
     }
 }
 
@@ -276,7 +282,8 @@ QVariant TDatabase::EngineValue(const QVariant &value) const
     // Dates travel as ISO text: "yyyy-mm-dd" for a date without time of day (SQLite only),
     // "yyyy-mm-dd hh:nn:ss" otherwise, so that text comparisons with date bounds hold.
     if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate) {
-        const QDateTime dt = value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
+        const QDateTime dt =
+            value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
         if (m_engine == SqlEngine::SQLite && dt.time() == QTime(0, 0))
             return dt.toString(QStringLiteral("yyyy-MM-dd"));
         return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

@@ -88,7 +88,8 @@ public:
 
     std::unique_ptr<TDbCommand> CreateCommand(const QString &statement);
     int ExecSql(const QString &statement, const TDBParameters &params = {}, const TxDBParameters &blobs = {});
-    void Execute(const QString &statement, const TDBParameters &params = {}, const TxDBParameters &blobs = {});
+    void Execute(const QString &statement, const TDBParameters &params = {},
+                 const TxDBParameters &blobs = {});
 
     // The value of a key in the connection string as it stands: from the first occurrence
     // of the exact key text, past the character after it, up to the next ";" (empty when

@@ -104,7 +104,8 @@ TranslatedSql TranslateSql(const QString &statement, SqlEngine engine)
             while (j < n && IsWordChar(statement[j]))
                 ++j;
             const QStringView word = QStringView(statement).mid(i, j - i);
-            if (engine == SqlEngine::PostgreSQL && word.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0)
+            if (engine == SqlEngine::PostgreSQL &&
+                word.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0)
                 r += QStringLiteral("ilike");
             else
                 r += word;

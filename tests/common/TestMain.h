@@ -10,5 +10,5 @@ namespace TestRegistry {
 void Add(const char *name, std::function<QObject *()> factory);
 }
 
-#define PZ_TEST(Class)                                                                                      \
+#define PZ_TEST(Class)                                                                                       \
     static const bool Class##_registered = (TestRegistry::Add(#Class, [] { return new Class; }), true);

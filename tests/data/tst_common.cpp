@@ -31,8 +31,10 @@ private slots:
         QTest::addColumn<bool>("confirmed");
         QTest::newRow("empty asks about the current record")
             << QString() << QVariant(0) << "\r您确定要删除 当前记录 吗?\t\t" << true;
-        QTest::newRow("named, cancelled") << "zhang" << QVariant(1) << "\r您确定要删除 zhang 吗?\t\t" << false;
-        QTest::newRow("escape") << "所选中的数据" << QVariant() << "\r您确定要删除 所选中的数据 吗?\t\t" << false;
+        QTest::newRow("named, cancelled")
+            << "zhang" << QVariant(1) << "\r您确定要删除 zhang 吗?\t\t" << false;
+        QTest::newRow("escape") << "所选中的数据" << QVariant() << "\r您确定要删除 所选中的数据 吗?\t\t"
+                                << false;
     }
     void confirmDelete()
     {
@@ -59,7 +61,8 @@ private slots:
         QCOMPARE(scrambled[10], scrambled[0]);
         QCOMPARE(scrambled[9], char('a' ^ 3));
 
-        const QByteArray texts[] = {"moltrend", "C:\\data\\pzarc.mdb", Gbk::Encode(QStringLiteral("档案密码")),
+        const QByteArray texts[] = {"moltrend", "C:\\data\\pzarc.mdb",
+                                    Gbk::Encode(QStringLiteral("档案密码")),
                                     QByteArray("\x01\x7f\xff\x80", 4)};
         for (const QByteArray &text : texts) {
             const QByteArray once = Scramble(text);

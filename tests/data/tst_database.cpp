@@ -1,8 +1,8 @@
 // The one connection on real engines: opening, statements, parameters, transactions, the
 // reopen on demand, and the dialect at work.
 
-#include "Database.h"
 #include "DataSets.h"
+#include "Database.h"
 #include "Prompter.h"
 #include "TestDb.h"
 #include "TestMain.h"
@@ -76,13 +76,13 @@ private slots:
     void connectionValues()
     {
         ScriptedPrompter prompts;
-        const QString jet =
-            QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a.mdb;Persist Security Info=True");
+        const QString jet = QStringLiteral(
+            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a.mdb;Persist Security Info=True");
         Database->Open(jet);
         QCOMPARE(Database->Provider(), QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
         QCOMPARE(Database->DataSource(), QStringLiteral("C:\\a.mdb"));
         QVERIFY(Database->ConnectionValue(QStringLiteral("Persist Security Info")).isEmpty()); // last, no ";"
-        QVERIFY(Database->ConnectionValue(QStringLiteral("provider")).isEmpty()); // exact case
+        QVERIFY(Database->ConnectionValue(QStringLiteral("provider")).isEmpty());              // exact case
         QVERIFY(Database->IsNotJet());
         const QDateTime march5(QDate(2013, 3, 5), QTime(14, 30));
         QCOMPARE(Database->DateLiteral(march5), QStringLiteral("#2013-03-05#"));
@@ -103,16 +103,19 @@ private slots:
         QFETCH(QString, engine);
         if (!OpenFresh(engine, QStringLiteral("pz_db_statements")))
             return;
-        const QString insert = QStringLiteral(
-            "insert into catas(Id,Code,Name,[Note],SlfId,PrtId) values (:Id,:Code,:Name,:Note,:SlfId,:PrtId)");
-        QCOMPARE(Database->ExecSql(insert, {DBParam("Id", 1), DBParam("Code", "1."), DBParam("Name", "文书"),
-                                            DBParam("Note", QVariant()), DBParam("SlfId", 1), DBParam("PrtId", 0)}),
+        const QString insert = QStringLiteral("insert into catas(Id,Code,Name,[Note],SlfId,PrtId) values "
+                                              "(:Id,:Code,:Name,:Note,:SlfId,:PrtId)");
+        QCOMPARE(Database->ExecSql(insert,
+                                   {DBParam("Id", 1), DBParam("Code", "1."), DBParam("Name", "文书"),
+                                    DBParam("Note", QVariant()), DBParam("SlfId", 1), DBParam("PrtId", 0)}),
                  1);
         // Parameters bind by name in any order.
-        QCOMPARE(Database->ExecSql(insert, {DBParam("PrtId", 1), DBParam("SlfId", 2), DBParam("Note", "n"),
-                                            DBParam("Name", "合同"), DBParam("Code", "1.1."), DBParam("Id", 2)}),
-                 1);
-        QCOMPARE(Database->ExecSql(QStringLiteral("update catas set [Note]=:Note"), {DBParam("Note", "x")}), 2);
+        QCOMPARE(
+            Database->ExecSql(insert, {DBParam("PrtId", 1), DBParam("SlfId", 2), DBParam("Note", "n"),
+                                       DBParam("Name", "合同"), DBParam("Code", "1.1."), DBParam("Id", 2)}),
+            1);
+        QCOMPARE(Database->ExecSql(QStringLiteral("update catas set [Note]=:Note"), {DBParam("Note", "x")}),
+                 2);
         QCOMPARE(Database->ExecSql(QStringLiteral("delete from catas where Id=:Id"), {DBParam("Id", 99)}), 0);
 
         // A failing statement: the engine's message, "\r\n", the statement as passed.
@@ -124,7 +127,8 @@ private slots:
             QVERIFY(e.Message().endsWith(QStringLiteral("\r\n") + bad));
             QVERIFY(e.Message().size() > bad.size() + 2);
         }
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, Database->Execute(QStringLiteral("delete from nosuchtable")));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError,
+                                 Database->Execute(QStringLiteral("delete from nosuchtable")));
 
         // A parameter the statement lacks fails before anything runs.
         try {
@@ -150,7 +154,9 @@ private slots:
         QCOMPARE(CountRows(QStringLiteral("select count(*) from lends where Lendate>=#2013-07-12# and "
                                           "Lendate<#2013-07-13#")),
                  1);
-        QCOMPARE(CountRows(QStringLiteral("select count(0) from lends where ArcId=1 and (ReturnDate is null)")), 2);
+        QCOMPARE(
+            CountRows(QStringLiteral("select count(0) from lends where ArcId=1 and (ReturnDate is null)")),
+            2);
         QCOMPARE(CountRows(QStringLiteral("select count(*) from catas where [Note]='x'")), 2);
 
         TQuerySet list;
@@ -180,9 +186,10 @@ private slots:
         int id = 0;
         for (const QString &text : texts) {
             ++id;
-            QCOMPARE(Database->ExecSql(QStringLiteral("insert into keyvalue(KeyId,Vstr) values (:KeyId,:Vstr)"),
-                                       {DBParam("KeyId", id), DBParam("Vstr", text)}),
-                     1);
+            QCOMPARE(
+                Database->ExecSql(QStringLiteral("insert into keyvalue(KeyId,Vstr) values (:KeyId,:Vstr)"),
+                                  {DBParam("KeyId", id), DBParam("Vstr", text)}),
+                1);
             SharedRecordSet->Open(QStringLiteral("select Vstr from keyvalue where KeyId=:KeyId"),
                                   {DBParam("KeyId", id)});
             QCOMPARE(SharedRecordSet->DataSet()->Field(0)->AsString(), text);

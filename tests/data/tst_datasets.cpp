@@ -21,9 +21,10 @@ bool OpenFresh(const QString &engine, const QString &name)
 
 void AddCata(int id, const QString &name)
 {
-    Database->ExecSql(QStringLiteral("insert into catas(Id,Code,Name,[Note],SlfId,PrtId) "
-                                     "values (:Id,:Code,:Name,'',:Id,0)"),
-                      {DBParam("Id", id), DBParam("Code", QStringLiteral("%1.").arg(id)), DBParam("Name", name)});
+    Database->ExecSql(
+        QStringLiteral("insert into catas(Id,Code,Name,[Note],SlfId,PrtId) "
+                       "values (:Id,:Code,:Name,'',:Id,0)"),
+        {DBParam("Id", id), DBParam("Code", QStringLiteral("%1.").arg(id)), DBParam("Name", name)});
 }
 
 // A condition record as the searches declare them.
@@ -55,7 +56,8 @@ private slots:
             return;
         TQuerySet catas;
         TField *id = catas.AddField(FieldKind::Integer, QStringLiteral("Id"), -1, false, QString());
-        TField *name = catas.AddField(FieldKind::WideString, QStringLiteral("Name"), 30, true, QStringLiteral("名称"));
+        TField *name =
+            catas.AddField(FieldKind::WideString, QStringLiteral("Name"), 30, true, QStringLiteral("名称"));
         QCOMPARE(name->DisplayWidth(), 75);
         QCOMPARE(name->Size(), 30);
         QCOMPARE(name->DisplayLabel(), QStringLiteral("名称"));
@@ -86,7 +88,8 @@ private slots:
 
         // Deleting cached rows never touches the database.
         TRecordSet records;
-        TField *recName = records.AddField(FieldKind::WideString, QStringLiteral("Name"), -1, true, QString());
+        TField *recName =
+            records.AddField(FieldKind::WideString, QStringLiteral("Name"), -1, true, QString());
         QCOMPARE(records.Open(QStringLiteral("select Name from catas where Id<4 order by Id")), 3);
         QCOMPARE(records.SqlText(), QStringLiteral("select Name from catas where Id<4 order by Id"));
         QCOMPARE(records.JoinValues(recName, QStringLiteral("\r\n")), QStringLiteral("a\r\nb\r\nc"));
@@ -106,7 +109,8 @@ private slots:
         QVERIFY(SharedRecordSet->DataSet()->Field(0)->IsNull());
         QCOMPARE(SharedRecordSet->DataSet()->Field(0)->AsInteger(), 0);
         SharedRecordSet->Open(QStringLiteral("select Id, Name from catas where Id=2"));
-        QCOMPARE(SharedRecordSet->DataSet()->FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("b"));
+        QCOMPARE(SharedRecordSet->DataSet()->FieldByName(QStringLiteral("name"))->AsString(),
+                 QStringLiteral("b"));
     }
 
     void sqlErrorBox_data() { TestDb::AddEngineRows(); }
@@ -136,8 +140,8 @@ private slots:
         }
         // A parameter the statement does not name is the lookup error, not the SQL box.
         ScriptedPrompter prompts;
-        QVERIFY_THROWS_EXCEPTION(EParamError, SharedRecordSet->Open(QStringLiteral("select * from catas"),
-                                                                    {DBParam("Id", 1)}));
+        QVERIFY_THROWS_EXCEPTION(
+            EParamError, SharedRecordSet->Open(QStringLiteral("select * from catas"), {DBParam("Id", 1)}));
         QVERIFY(prompts.Texts().isEmpty());
     }
 
@@ -157,7 +161,8 @@ private slots:
         QFETCH(int, size);
         QFETCH(int, expected);
         TPzClientDataSet set;
-        QCOMPARE(set.AddFieldDef(FieldKind::WideString, QStringLiteral("F"), size, true, QString())->Size(), expected);
+        QCOMPARE(set.AddFieldDef(FieldKind::WideString, QStringLiteral("F"), size, true, QString())->Size(),
+                 expected);
     }
 
     void conditionRecord()

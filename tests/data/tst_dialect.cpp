@@ -25,8 +25,9 @@ private slots:
         const auto P = SqlEngine::PostgreSQL;
         const auto M = SqlEngine::SqlServer;
 
-        QTest::newRow("brackets sqlite") << S << "update catas set [Note]=:Note where Id=:Id"
-                                         << "update catas set \"Note\"=? where Id=?" << QStringList{"Note", "Id"};
+        QTest::newRow("brackets sqlite")
+            << S << "update catas set [Note]=:Note where Id=:Id"
+            << "update catas set \"Note\"=? where Id=?" << QStringList{"Note", "Id"};
         QTest::newRow("brackets pg fold") << P << "select * from [backup] where [Key]=1"
                                           << "select * from \"backup\" where \"key\"=1" << QStringList{};
         QTest::newRow("brackets mssql kept") << M << "select [Password] from operator"
@@ -42,8 +43,8 @@ private slots:
         QTest::newRow("like pg") << P << "select * from archives where Name like '%a%' and Code not LIKE 'b%'"
                                  << "select * from archives where Name ilike '%a%' and Code not ilike 'b%'"
                                  << QStringList{};
-        QTest::newRow("like sqlite kept") << S << "where Name like '%a%'" << "where Name like '%a%'"
-                                          << QStringList{};
+        QTest::newRow("like sqlite kept") << S << "where Name like '%a%'"
+                                          << "where Name like '%a%'" << QStringList{};
         QTest::newRow("literal untouched")
             << P << "select 'x [y] #2013-01-01# :z like top 1' from t where a=:A"
             << "select 'x [y] #2013-01-01# :z like top 1' from t where a=?" << QStringList{"A"};
@@ -76,14 +77,23 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
         QTest::newRow("sqlite") << "Provider=SQLite;Data Source=/tmp/a.db;Jet OLEDB:Database Password=x"
-                                << "QSQLITE" << "/tmp/a.db" << "" << -1;
-        QTest::newRow("legacy jet") << "Provider=Microsoft.Jet.OLEDB.4.0;Mode = ReadWrite;Data Source=/x/a.mdb"
-                                    << "QSQLITE" << "/x/a.mdb" << "" << -1;
+                                << "QSQLITE"
+                                << "/tmp/a.db"
+                                << "" << -1;
+        QTest::newRow("legacy jet")
+            << "Provider=Microsoft.Jet.OLEDB.4.0;Mode = ReadWrite;Data Source=/x/a.mdb"
+            << "QSQLITE"
+            << "/x/a.mdb"
+            << "" << -1;
         QTest::newRow("postgresql")
             << "Provider=PostgreSQL;Data Source=db.local;Port=5433;Initial Catalog=arc;User ID=u;Password=p"
-            << "QPSQL" << "arc" << "db.local" << 5433;
+            << "QPSQL"
+            << "arc"
+            << "db.local" << 5433;
         QTest::newRow("postgresql default port") << "Provider=PostgreSQL;Data Source=h;Initial Catalog=arc"
-                                                 << "QPSQL" << "arc" << "h" << 5432;
+                                                 << "QPSQL"
+                                                 << "arc"
+                                                 << "h" << 5432;
     }
     void connectionKinds()
     {
@@ -138,18 +148,21 @@ private slots:
         fixedTyped.replace(QStringLiteral("pa;ss"), QStringLiteral("p}w"));
         ConnStr::QtSettings s = ConnStr::ToQt(fixedTyped, aliases);
         QCOMPARE(s.driver, QStringLiteral("QODBC"));
-        QCOMPARE(s.databaseName, QStringLiteral("DRIVER={FreeTDS};SERVER=dbhost;PORT=1533;DATABASE=arc;UID=sa;"
-                                                "PWD={p}}w};TDS_Version=7.3;ClientCharset=UTF-8"));
+        QCOMPARE(s.databaseName,
+                 QStringLiteral("DRIVER={FreeTDS};SERVER=dbhost;PORT=1533;DATABASE=arc;UID=sa;"
+                                "PWD={p}}w};TDS_Version=7.3;ClientCharset=UTF-8"));
 
-        const QString fetched = QStringLiteral(
-            "Provider=SQLOLEDB.1;Data Source=noport;User ID=u;Password=p;Initial Catalog=c;Persist Security Info=True");
+        const QString fetched =
+            QStringLiteral("Provider=SQLOLEDB.1;Data Source=noport;User ID=u;Password=p;Initial "
+                           "Catalog=c;Persist Security Info=True");
         s = ConnStr::ToQt(fetched, aliases);
         QCOMPARE(s.databaseName, QStringLiteral("DRIVER={FreeTDS};SERVER=noport;DATABASE=c;UID=u;PWD=p;"
                                                 "TDS_Version=7.3;ClientCharset=UTF-8"));
         QVERIFY(ConnStr::AliasPort(aliases, QStringLiteral("unknown")).isEmpty());
         QCOMPARE(ConnStr::AliasPort(aliases, QStringLiteral("DBHOST")), QStringLiteral("1533"));
 
-        s = ConnStr::ToQt(QStringLiteral("Provider=SQLOLEDB.1;Data Source=h,1444;Initial Catalog=c"), aliases);
+        s = ConnStr::ToQt(QStringLiteral("Provider=SQLOLEDB.1;Data Source=h,1444;Initial Catalog=c"),
+                          aliases);
         QVERIFY(s.databaseName.contains(QStringLiteral("SERVER=h;PORT=1444;")));
     }
 };
