@@ -1,12 +1,9 @@
-// The program's entry: sets its identity, makes sure the delivered files are in the data
-// directory, and opens the database.
+// The program's entry: module initialisation, the start-up sequence, module finalisation.
 
-#include "Common.h"
-#include "ConnectionString.h"
 #include "Database.h"
-#include "Paths.h"
 #include "Prompter.h"
-#include "Schema.h"
+#include "Startup.h"
+#include "pzProj.h"
 
 #include <QApplication>
 
@@ -14,17 +11,14 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pzarc"));
-    QApplication::setApplicationDisplayName(QStringLiteral("青岫档案管理系统"));
     InitDataModule();
+    StartServices();
 
     int exitCode = 1;
-    Guard([&] {
-        Schema::EnsureDeliveredFiles();
-        const QString file = Paths::DataFile(Schema::DefaultDatabaseFileName());
-        if (Database->Open(ConnStr::DefaultLocalConnectionString(file)))
-            exitCode = 0;
-    });
+    // An error no step catches ends the program after the top-level handler has shown it.
+    Guard([&] { exitCode = RunStartup(QCoreApplication::arguments().mid(1)); });
 
+    StopServices();
     DoneDataModule();
     return exitCode;
 }

@@ -1,0 +1,16 @@
+#pragma once
+// TWinFrm: a non-modal window that stays above the other windows and destroys itself when
+// it has closed. Create it with new, show it, and keep no plain pointer to it: a QPointer
+// turns null once it is gone.
+
+#include "a.h"
+
+class TWinFrm : public TaFrm
+{
+    Q_OBJECT
+public:
+    explicit TWinFrm(QWidget *owner = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+};

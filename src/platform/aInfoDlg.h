@@ -1,0 +1,19 @@
+#pragma once
+// TAInfoDlgFrm: the modal information window with "关闭" and "帮助" along its bottom,
+// centred on the main window when first shown.
+
+#include "a.h"
+
+class QFrame;
+class QPushButton;
+
+class TAInfoDlgFrm : public TaFrm
+{
+    Q_OBJECT
+public:
+    explicit TAInfoDlgFrm(QWidget *owner = nullptr);
+
+    QFrame *BgBevel1;
+    QPushButton *CloseBtn1; // closes with QDialog::Rejected; Escape presses it
+    QPushButton *HelpBtn1;  // ShowHelp with the window's own topic
+};

@@ -1,0 +1,169 @@
+// The start-up up to the login, run against the database it lays down itself in a fresh
+// data directory; and the splash on its own.
+
+#include "AppTest.h"
+#include "DBConfig.h"
+#include "Globals.h"
+#include "Login.h"
+#include "Prompter.h"
+#include "Splash.h"
+#include "Startup.h"
+#include "TestMain.h"
+#include "pzProj.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+int LogInAsSa(QDialog &shown)
+{
+    auto &dialog = static_cast<TLoginFrm &>(shown);
+    dialog.edtLoginId1->setEditText(QStringLiteral("sa"));
+    QTest::mouseClick(dialog.OkBtn1, Qt::LeftButton);
+    return dialog.isVisible() ? -1 : dialog.result();
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+class TStartupTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        InitDataModule();
+        StartServices();
+    }
+    void cleanupTestCase()
+    {
+        StopServices();
+        DoneDataModule();
+    }
+    void init()
+    {
+        Database->SetConnected(false);
+        CurrentOperator->Clear();
+        m_home = std::make_unique<AppTest::THome>();
+    }
+    void cleanup()
+    {
+        Database->SetConnected(false);
+        m_home.reset();
+    }
+
+    // A first start in an empty data directory connects to the database it lays down and
+    // reports each step on the splash, which is gone before the login asks.
+    void splashReportsEachStep()
+    {
+        ScriptedPrompter prompts;
+        QStringList statuses;
+        QPointer<TSplashFrm> splash;
+        bool splashGoneAtLogin = false;
+        prompts.OnDialog([&](QDialog &shown) {
+            splashGoneAtLogin = splash.isNull();
+            return LogInAsSa(shown);
+        });
+        const int exitCode = RunStartup({}, [&](TSplashFrm &shown) {
+            splash = &shown;
+            statuses << shown.Label1->text();
+            connect(&shown, &TSplashFrm::StatusChanged, this, [&](const QString &text) { statuses << text; });
+        });
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(statuses,
+                 (QStringList{"正在创建数据连接...", "正在连接数据库,请稍候...", "正在创建公共对象,请稍候...",
+                              "正在创建公共对象,请稍候....", "正在创建主程序,请稍候..."}));
+        QVERIFY(splashGoneAtLogin);
+        QVERIFY(prompts.Texts().isEmpty());
+        QCOMPARE(qApp->applicationDisplayName(), QStringLiteral("青岫档案管理系统"));
+        QCOMPARE(ProductName, QStringLiteral("青岫档案管理系统"));
+        QCOMPARE(DbBaseName, QStringLiteral("pzarc"));
+        QCOMPARE(CurrentOperator->LoginId, QStringLiteral("sa"));
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("badConfig");
+        QTest::addColumn<bool>("logIn");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<int>("messages");
+        const QStringList login{QStringLiteral("TLoginFrm")};
+        QTest::newRow("command-line login")
+            << QStringList{"sa", "", "x"} << false << false << 0 << QStringList() << 0;
+        QTest::newRow("two arguments ask") << QStringList{"sa", ""} << false << true << 0 << login << 0;
+        QTest::newRow("four arguments ask")
+            << QStringList{"sa", "", "x", "y"} << false << true << 0 << login << 0;
+        QTest::newRow("login cancelled") << QStringList() << false << false << 1 << login << 0;
+        // The connection failure is the only message; no login follows the cancelled form.
+        QTest::newRow("connection form cancelled") << QStringList{"sa", "", "x"} << true << false << 1
+                                                   << QStringList{QStringLiteral("TDBConfigFrm")} << 1;
+    }
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, badConfig);
+        QFETCH(bool, logIn);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, dialogs);
+        QFETCH(int, messages);
+        if (badConfig)
+            WriteFile(TConfiger::FileName(), "[db]\r\nproviderIdx=0\r\n");
+        ScriptedPrompter prompts;
+        if (logIn)
+            prompts.OnDialog(LogInAsSa);
+        QCOMPARE(RunStartup(arguments), exitCode);
+        QCOMPARE(prompts.Dialogs(), dialogs);
+        QCOMPARE(prompts.Texts().size(), messages);
+        QCOMPARE(Database->Connected(), !badConfig);
+        QCOMPARE(CurrentOperator->LoginId, exitCode == 0 ? QStringLiteral("sa") : QString());
+    }
+
+    void splashPicture_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<int>("pictureHeight");
+        QTest::newRow("no splash.jpg") << QByteArray() << 65;
+        QTest::newRow("a picture") << QByteArray("JPG") << 180;
+        QTest::newRow("a damaged file") << QByteArray("junk") << 65;
+    }
+    void splashPicture()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(int, pictureHeight);
+        const QString file = m_home->File(QStringLiteral("splash.jpg"));
+        if (format == "JPG") {
+            QImage picture(386, 180, QImage::Format_RGB32);
+            picture.fill(Qt::darkBlue);
+            QVERIFY(picture.save(file, "JPG"));
+        } else if (!format.isEmpty()) {
+            WriteFile(file, QByteArray(2048, 'x'));
+        }
+        ScriptedPrompter prompts;
+        TSplashFrm splash(m_home->Path());
+        QCOMPARE(splash.Image1->height(), pictureHeight);
+        QCOMPARE(splash.Image1->pixmap().isNull(), pictureHeight == 65);
+        QCOMPARE(splash.Label1->text(), QStringLiteral("正在创建数据连接..."));
+        QCOMPARE(splash.Label1->pos(), QPoint(6, 208));
+        QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(prompts.History().isEmpty());
+    }
+
+private:
+    std::unique_ptr<AppTest::THome> m_home;
+};
+
+PZ_TEST(TStartupTest)
+#include "tst_startup.moc"
