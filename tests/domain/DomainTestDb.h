@@ -1,0 +1,79 @@
+#pragma once
+// Shared by the domain tests: fresh databases on the real engines and direct row setup.
+
+#include "DataSets.h"
+#include "Database.h"
+#include "Prompter.h"
+#include "TestDb.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QTest>
+
+namespace DomainTest {
+
+inline const char *const AllEngines[] = {"sqlite", "postgresql"};
+
+// Opens a fresh database of the engine on the process-wide connection; false when the engine
+// is not available (the row is then skipped or failed by RequireEngine).
+inline bool OpenFresh(const QString &engine, const QString &name)
+{
+    if (!TestDb::RequireEngine(engine))
+        return false;
+    ScriptedPrompter prompts;
+    const bool opened = Database->Open(TestDb::FreshConnectionString(engine, name));
+    if (!opened)
+        qWarning() << prompts.Texts();
+    return opened;
+}
+
+// A name unique to the running test function and data row, for FreshConnectionString.
+inline QString RowDbName(const char *prefix)
+{
+    QString name =
+        QString::fromLatin1(prefix) + QLatin1Char('_') + QString::fromLatin1(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        name += QLatin1Char('_') + QString::fromUtf8(QTest::currentDataTag());
+    return name;
+}
+
+inline void InsertCata(int id, int slfId, int prtId, const QString &code, const QString &name)
+{
+    Database->ExecSql(QStringLiteral("insert into catas(Id, Code, Name, [Note], SlfId, PrtId) "
+                                     "values (:Id, :Code, :Name, '', :SlfId, :PrtId)"),
+                      {DBParam(QStringLiteral("Id"), id),
+                       DBParam(QStringLiteral("Code"), code.isNull() ? QVariant() : QVariant(code)),
+                       DBParam(QStringLiteral("Name"), name), DBParam(QStringLiteral("SlfId"), slfId),
+                       DBParam(QStringLiteral("PrtId"), prtId)});
+}
+
+inline void InsertLend(int id, int arcId, const QVariant &lendate, const QString &borrower,
+                       const QString &bordept, const QVariant &returndate)
+{
+    Database->ExecSql(
+        QStringLiteral("insert into lends(Id, ArcId, Lendate, Borrower, Bordept, Checkman, Headline, "
+                       "Returndate, Notes) values (:Id, :ArcId, :Lendate, :Borrower, :Bordept, '', "
+                       ":Headline, :Returndate, '')"),
+        {DBParam(QStringLiteral("Id"), id), DBParam(QStringLiteral("ArcId"), arcId),
+         DBParam(QStringLiteral("Lendate"), lendate), DBParam(QStringLiteral("Borrower"), borrower),
+         DBParam(QStringLiteral("Bordept"), bordept), DBParam(QStringLiteral("Headline"), QVariant()),
+         DBParam(QStringLiteral("Returndate"), returndate)});
+}
+
+// The first column of every row of a statement, as text (null reads as "<null>").
+inline QStringList Column(const QString &statement)
+{
+    QStringList values;
+    SharedRecordSet->Open(statement);
+    TDataSet &rows = *SharedRecordSet->DataSet();
+    for (rows.First(); !rows.Eof(); rows.Next())
+        values << (rows.Field(0)->IsNull() ? QStringLiteral("<null>") : rows.Field(0)->AsString());
+    return values;
+}
+
+inline QDateTime Day(int year, int month, int day, int hour = 0, int minute = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute));
+}
+
+} // namespace DomainTest
