@@ -1,6 +1,8 @@
 #include "TestDb.h"
 
+#include "Database.h"
 #include "Exceptions.h"
+#include "Prompter.h"
 #include "Schema.h"
 
 #include <QFile>
@@ -231,6 +233,17 @@ bool RequireEngine(const QString &engine)
     }
     QTest::qFail(qPrintable(QStringLiteral("unknown test engine %1").arg(engine)), __FILE__, __LINE__);
     return false;
+}
+
+bool OpenFresh(const QString &engine, const QString &name)
+{
+    if (!RequireEngine(engine))
+        return false;
+    ScriptedPrompter prompts;
+    const bool opened = Database->Open(FreshConnectionString(engine, name));
+    if (!opened)
+        qWarning() << prompts.Texts();
+    return opened;
 }
 
 } // namespace TestDb

@@ -19,5 +19,8 @@ void AddEngineRows();
 QString FreshConnectionString(const QString &engine, const QString &name);
 // Fails (under CI) or skips the current test when the engine is not available.
 bool RequireEngine(const QString &engine);
+// A fresh database of the engine opened on the process-wide connection (InitDataModule must
+// have run); false when the engine is not available or the database does not open.
+bool OpenFresh(const QString &engine, const QString &name);
 
 } // namespace TestDb

@@ -15,18 +15,6 @@
 namespace {
 const QString FailPrefix = QStringLiteral("\r\n连接时失败,提示如下:\r\n");
 
-// Opens a fresh database of the engine on the process-wide connection.
-bool OpenFresh(const QString &engine, const QString &name)
-{
-    if (!TestDb::RequireEngine(engine))
-        return false;
-    ScriptedPrompter prompts;
-    const bool opened = Database->Open(TestDb::FreshConnectionString(engine, name));
-    if (!opened)
-        qWarning() << prompts.Texts();
-    return opened;
-}
-
 int CountRows(const QString &statement)
 {
     SharedRecordSet->Open(statement);
@@ -101,7 +89,7 @@ private slots:
     void statements()
     {
         QFETCH(QString, engine);
-        if (!OpenFresh(engine, QStringLiteral("pz_db_statements")))
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_db_statements")))
             return;
         const QString insert = QStringLiteral("insert into catas(Id,Code,Name,[Note],SlfId,PrtId) values "
                                               "(:Id,:Code,:Name,:Note,:SlfId,:PrtId)");
@@ -178,7 +166,7 @@ private slots:
     void awkwardValues()
     {
         QFETCH(QString, engine);
-        if (!OpenFresh(engine, QStringLiteral("pz_db_values")))
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_db_values")))
             return;
         const QStringList texts = {QStringLiteral("O'Brien"), QStringLiteral("x' or '1'='1"),
                                    QStringLiteral("back\\slash\\'"), QStringLiteral("档案 \"引号\" %_"),
@@ -226,7 +214,7 @@ private slots:
     void reopenAndTransactions()
     {
         QFETCH(QString, engine);
-        if (!OpenFresh(engine, QStringLiteral("pz_db_tx")))
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_db_tx")))
             return;
         Database->SetConnected(false);
         QVERIFY(!Database->Connected());

@@ -11,14 +11,6 @@
 namespace {
 const QString ClosedError = QStringLiteral("Cannot perform this operation on a closed dataset");
 
-bool OpenFresh(const QString &engine, const QString &name)
-{
-    if (!TestDb::RequireEngine(engine))
-        return false;
-    ScriptedPrompter prompts;
-    return Database->Open(TestDb::FreshConnectionString(engine, name));
-}
-
 void AddCata(int id, const QString &name)
 {
     Database->ExecSql(
@@ -52,7 +44,7 @@ private slots:
     void lists()
     {
         QFETCH(QString, engine);
-        if (!OpenFresh(engine, QStringLiteral("pz_sets_lists")))
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_sets_lists")))
             return;
         TQuerySet catas;
         TField *id = catas.AddField(FieldKind::Integer, QStringLiteral("Id"), -1, false, QString());
@@ -117,7 +109,7 @@ private slots:
     void sqlErrorBox()
     {
         QFETCH(QString, engine);
-        if (!OpenFresh(engine, QStringLiteral("pz_sets_errors")))
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_sets_errors")))
             return;
         const QStringList statements = {QStringLiteral("select * from nosuchtable"),
                                         QStringLiteral("select Code from catas")}; // lacks the declared Name

@@ -14,18 +14,7 @@ namespace DomainTest {
 
 inline const char *const AllEngines[] = {"sqlite", "postgresql"};
 
-// Opens a fresh database of the engine on the process-wide connection; false when the engine
-// is not available (the row is then skipped or failed by RequireEngine).
-inline bool OpenFresh(const QString &engine, const QString &name)
-{
-    if (!TestDb::RequireEngine(engine))
-        return false;
-    ScriptedPrompter prompts;
-    const bool opened = Database->Open(TestDb::FreshConnectionString(engine, name));
-    if (!opened)
-        qWarning() << prompts.Texts();
-    return opened;
-}
+using TestDb::OpenFresh;
 
 // A name unique to the running test function and data row, for FreshConnectionString.
 inline QString RowDbName(const char *prefix)

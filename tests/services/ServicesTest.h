@@ -12,16 +12,10 @@
 
 namespace ServicesTest {
 
-// Opens a fresh database of the engine from the delivered schema; false skips or fails.
+// Service tests use their own database names.
 inline bool OpenFresh(const QString &engine, const QString &name)
 {
-    if (!TestDb::RequireEngine(engine))
-        return false;
-    ScriptedPrompter prompts;
-    const bool opened = Database->Open(TestDb::FreshConnectionString(engine, QStringLiteral("svc_") + name));
-    if (!opened)
-        qWarning() << prompts.Texts();
-    return opened;
+    return TestDb::OpenFresh(engine, QStringLiteral("svc_") + name);
 }
 
 // The first column of the first row, read straight from the database.
