@@ -33,9 +33,12 @@ int main(int argc, char **argv)
     QStringList args = app.arguments();
     QString only;
     if (args.size() > 1 && !args[1].startsWith(QLatin1Char('-'))) {
-        for (const Entry &entry : Entries())
-            if (args[1] == QLatin1String(entry.name))
+        for (const Entry &entry : Entries()) {
+            if (args[1] == QLatin1String(entry.name)) {
                 only = args.takeAt(1);
+                break;
+            }
+        }
     }
     int failures = 0;
     for (const Entry &entry : Entries()) {
