@@ -12,6 +12,7 @@ packages=(
   libxlsxwriter-dev libfreexl-dev libquazip1-qt6-dev
   fonts-wqy-zenhei
   sqlite3 postgresql
+  poppler-utils
 )
 
 missing=()

@@ -202,11 +202,11 @@ private slots:
         bytes += QByteArray(70000, '\x7f');
         QBuffer buffer(&bytes);
         QCOMPARE(Database->ExecSql(QStringLiteral("insert into report (Fr3File,Id)values(:Fr3File,:Id)"),
-                                   {DBParam("Id", 1)}, {TxDBParameter{QStringLiteral("Fr3File"), &buffer}}),
+                                   {DBParam("Id", 100)}, {TxDBParameter{QStringLiteral("Fr3File"), &buffer}}),
                  1);
         TRecordSet reports;
         reports.AddField(FieldKind::Blob, QStringLiteral("Fr3File"), -1, false, QString());
-        QCOMPARE(reports.Open(QStringLiteral("select Fr3File from report where Id=1")), 1);
+        QCOMPARE(reports.Open(QStringLiteral("select Fr3File from report where Id=100")), 1);
         QCOMPARE(reports.DataSet()->Field(0)->Value().toByteArray(), bytes);
     }
 

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -54,6 +55,9 @@ public:
     // The user data set: named fields whose values are asked of the caller ([u.Name]).
     void SetUserDataSet(const QString &name, const QStringList &fieldNames,
                         std::function<QVariant(const QString &fieldName)> value);
+    // What the designer lists of the user data set.
+    QString UserDataSetName() const;
+    QStringList UserFieldNames() const;
     // Asked for a variable the report does not know ([u_Company]); answer handled = false to
     // leave it unknown (it then shows empty).
     std::function<QVariant(const QString &name, bool &handled)> OnGetValue;
