@@ -63,3 +63,6 @@ private:
 };
 
 } // namespace Uis
+#include "UisLend.h"
+#include "UisTree.h"
+#include "UisArchive.h"

@@ -1,0 +1,148 @@
+#include "Finder.h"
+
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QVariant DayOnly(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().date();
+    return value.toDate();
+}
+
+template <class Control> Control *Named(Control *control, const QString &name)
+{
+    control->setObjectName(name);
+    return control;
+}
+
+} // namespace
+
+RArchiveWhere PackFinderWhere(const TFinderInput &input)
+{
+    RArchiveWhere where;
+    where.Id = QVariant();
+    where.CataCode.clear();
+    where.Code = input.Code;
+    where.Name = input.Name;
+    where.Arcdept = input.Arcdept;
+    where.Arcman = input.Arcman;
+    where.Arcdate1 = DayOnly(input.Arcdate1);
+    where.Arcdate2 = DayOnly(input.Arcdate2);
+    where.Layplace = input.Layplace;
+    where.Security = input.Security;
+    where.Filepath = input.Filepath;
+    where.Keyword.clear();
+    return where;
+}
+
+TFinderFrm::TFinderFrm(QWidget *owner) : TaFrm(owner)
+{
+    setWindowTitle(QStringLiteral("查找"));
+    resize(520, 230);
+
+    edtCode1 = Named(new Uis::TEdit(this), QStringLiteral("edtCode1"));
+    edtName1 = Named(new Uis::TEdit(this), QStringLiteral("edtName1"));
+    edtArcdept1 = Named(new Uis::TComboBox(this), QStringLiteral("edtArcdept1"));
+    edtArcman1 = Named(new Uis::TComboBox(this), QStringLiteral("edtArcman1"));
+    edtArcdate1 = Named(new Uis::TDateTimePicker(this), QStringLiteral("edtArcdate1"));
+    edtArcdate2 = Named(new Uis::TDateTimePicker(this), QStringLiteral("edtArcdate2"));
+    edtLayplace1 = Named(new Uis::TComboBox(this), QStringLiteral("edtLayplace1"));
+    edtSecurity1 = Named(new Uis::TComboBox(this), QStringLiteral("edtSecurity1"));
+    edtFilepath1 = Named(new Uis::TEdit(this), QStringLiteral("edtFilepath1"));
+    for (Uis::TComboBox *combo : {edtArcdept1, edtArcman1, edtLayplace1, edtSecurity1})
+        combo->SetEditable(true);
+    edtArcdate1->SetShowCheckbox(true);
+    edtArcdate2->SetShowCheckbox(true);
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    const auto row = [this, grid](int line, int column, const QString &caption, QWidget *control) {
+        auto *label = new Uis::TLabel(caption, this);
+        label->setBuddy(control);
+        grid->addWidget(label, line, column * 2);
+        grid->addWidget(control, line, column * 2 + 1);
+    };
+    row(0, 0, QStringLiteral("档案编号"), edtCode1);
+    row(1, 0, QStringLiteral("档案名称"), edtName1);
+    row(2, 0, QStringLiteral("归档部门"), edtArcdept1);
+    row(3, 0, QStringLiteral("归档人"), edtArcman1);
+    row(4, 0, QStringLiteral("电子文档"), edtFilepath1);
+    row(0, 1, QStringLiteral("归档日期"), edtArcdate1);
+    row(1, 1, QStringLiteral("截止日期"), edtArcdate2);
+    row(2, 1, QStringLiteral("存放位置"), edtLayplace1);
+    row(3, 1, QStringLiteral("保密级别"), edtSecurity1);
+
+    btnOk1 = Named(new QPushButton(QStringLiteral("确定"), this), QStringLiteral("btnOk1"));
+    Button2 = Named(new QPushButton(QStringLiteral("取消"), this), QStringLiteral("Button2"));
+    btnOk1->setAutoDefault(false);
+    Button2->setAutoDefault(false);
+    connect(btnOk1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk1);
+    buttons->addWidget(Button2);
+
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(grid);
+    column->addStretch(1);
+    column->addLayout(buttons);
+
+    QWidget *order[] = {edtCode1,    edtName1,     edtArcdept1,  edtArcman1, edtFilepath1, edtArcdate1,
+                        edtArcdate2, edtLayplace1, edtSecurity1, btnOk1,     Button2};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    edtCode1->setFocus();
+}
+
+std::unique_ptr<TFinderFrm> TFinderFrm::CreateFinder(QWidget *owner, TSearchCallback search)
+{
+    std::unique_ptr<TFinderFrm> frm(new TFinderFrm(owner));
+    frm->m_search = std::move(search);
+    frm->ClearConditions();
+    return frm;
+}
+
+void TFinderFrm::ClearConditions()
+{
+    for (Uis::TEdit *edit : {edtCode1, edtName1, edtFilepath1})
+        edit->Clear();
+    for (Uis::TComboBox *combo : {edtArcdept1, edtArcman1, edtLayplace1, edtSecurity1})
+        combo->SetText(QString());
+    edtArcdate1->Clear();
+    edtArcdate2->Clear();
+}
+
+TFinderInput TFinderFrm::Input() const
+{
+    TFinderInput input;
+    input.Code = edtCode1->text();
+    input.Name = edtName1->text();
+    input.Arcdept = edtArcdept1->Text();
+    input.Arcman = edtArcman1->Text();
+    input.Arcdate1 = edtArcdate1->AsDate();
+    input.Arcdate2 = edtArcdate2->AsDate();
+    input.Layplace = edtLayplace1->Text();
+    input.Security = edtSecurity1->Text();
+    input.Filepath = edtFilepath1->text();
+    return input;
+}
+
+bool TFinderFrm::CanClose(int modalResult)
+{
+    if (!TaFrm::CanClose(modalResult))
+        return false;
+    if (modalResult != QDialog::Accepted)
+        return true;
+    return m_search && m_search(Where());
+}
