@@ -1,9 +1,12 @@
 #include "Startup.h"
 
 #include "DBConfig.h"
+#include "Facade.h"
 #include "Globals.h"
-#include "Login.h"
+#include "MainFrm.h"
 #include "Paths.h"
+#include "Prompter.h"
+#include "PubFrm.h"
 #include "Schema.h"
 #include "Splash.h"
 #include "pzProj.h"
@@ -12,19 +15,21 @@
 
 #include <memory>
 
-int RunStartup(const QStringList &arguments, const std::function<void(TSplashFrm &)> &watchSplash)
+int RunStartup(const QStringList &arguments, const TStartupHooks &hooks)
 {
     QApplication::setApplicationDisplayName(QStringLiteral("青岫档案管理系统"));
     QCoreApplication::processEvents();
     SetProductGlobals();
+    if (!Mall)
+        Mall = new Tmall(qApp);
 
     // A first start finds neither "cfg.ini" nor the database; both are laid down so that
     // the connection below opens the delivered database.
     Schema::EnsureDeliveredFiles();
 
     auto splash = std::make_unique<TSplashFrm>(Paths::ProgramDir());
-    if (watchSplash)
-        watchSplash(*splash);
+    if (hooks.WatchSplash)
+        hooks.WatchSplash(*splash);
     splash->show();
     // Nothing else processes window messages until the login; the splash is drawn now.
     QCoreApplication::processEvents();
@@ -38,7 +43,28 @@ int RunStartup(const QStringList &arguments, const std::function<void(TSplashFrm
     splash->SetStatus(QString());
     splash->SetStatus(QStringLiteral("正在创建主程序,请稍候..."));
 
+    // The image module first: the main window's tree and tool bar take their pictures from it.
+    // Declared in this order, the window goes before the images it shows.
+    const auto images = std::make_unique<TPubFrm>();
+    const auto mainFrm = std::make_unique<TmainFrm>();
+    mainFrm->SetCommandLine(arguments);
+
     splash.reset();
 
-    return Login(true, arguments) ? 0 : 1;
+    if (!mainFrm->Login(true)) {
+        // Never shown, the window still runs its closing steps: feedback, backup, disconnect.
+        mainFrm->close();
+        return 1;
+    }
+
+    mainFrm->show();
+    // An error in the start-up prompts is shown like any other; the work goes on.
+    Guard([] { Mall->Welcome(); });
+    if (hooks.InsteadOfEventLoop)
+        hooks.InsteadOfEventLoop(*mainFrm);
+    // Closed during the prompts, the window has already ended the program.
+    else if (!mainFrm->ClosingStepsDone())
+        QApplication::exec();
+    mainFrm->close();
+    return 0;
 }
