@@ -5,9 +5,9 @@
 //
 // Usage: bench_grid [rows]
 
-#include "FltrDlg.h"
+#include "DataGrids.h"
+#include "FilterDialog.h"
 #include "Prompter.h"
-#include "pzDBGrids.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-declarative-dev
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libgl-dev libxkbcommon-dev

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test, on SQLite files and on a
-# PostgreSQL server started here on 127.0.0.1.
+# Installs what is missing, checks the formatting, builds everything and runs every test, on
+# SQLite files and on a PostgreSQL server started here on 127.0.0.1. Arguments go to ctest
+# (e.g. -R test_data to run one executable's classes).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPZARC_WERROR=ON
+./scripts/check-format.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPZARC_WERROR=ON
 cmake --build build -j2
 
 eval "$(./scripts/start-test-postgres.sh)"

@@ -1,10 +1,10 @@
 #include "Facade.h"
 
-#include "CataRelEdit.h"
-#include "CompanyInfoFrm.h"
-#include "LendQry.h"
-#include "a.h"
-#include "pzProj.h"
+#include "BaseWindow.h"
+#include "CategoryWindow.h"
+#include "CompanyDialog.h"
+#include "LendQueryWindow.h"
+#include "Settings.h"
 
 Tmall *Mall = nullptr;
 

@@ -1,11 +1,14 @@
 #include "Login.h"
 
 #include "DBConfig.h"
+#include "FormBuilder.h"
 #include "Globals.h"
-#include "pzProj.h"
+#include "Settings.h"
 
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace {
 // The picture at the right of the heading band: a stack of archive boxes.
@@ -41,65 +45,61 @@ QPixmap HeadingPicture(const QSize &size)
 TLoginFrm::TLoginFrm(QWidget *owner) : TADlgFrm(owner)
 {
     setWindowTitle(QStringLiteral("登陆"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint);
-    setFixedSize(351, 226);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     SetCentring(Centring::Screen);
 
-    Shape1 = new QWidget(this);
-    Shape1->setGeometry(0, 0, 351, 60);
-    Shape1->setAutoFillBackground(true);
-    QPalette white = Shape1->palette();
+    // The white heading band: a picture, the product name, the archive boxes.
+    auto *heading = new QWidget(Body());
+    heading->setAutoFillBackground(true);
+    QPalette white = heading->palette();
     white.setColor(QPalette::Window, Qt::white);
-    Shape1->setPalette(white);
-
-    Image2 = new QLabel(this);
-    Image2->setGeometry(10, 13, 39, 33);
-    Image2->setAlignment(Qt::AlignCenter);
-    Image2->setPixmap(
+    heading->setPalette(white);
+    heading->setMinimumHeight(60);
+    auto *userPicture = new QLabel(heading);
+    userPicture->setAlignment(Qt::AlignCenter);
+    userPicture->setPixmap(
         QIcon::fromTheme(QStringLiteral("system-users"), style()->standardIcon(QStyle::SP_ComputerIcon))
             .pixmap(32, 32));
+    ProductLabel = new QLabel(ProductName, heading);
+    QFont bold = font();
+    bold.setPixelSize(16);
+    bold.setBold(true);
+    ProductLabel->setFont(bold);
+    auto *boxes = new QLabel(heading);
+    boxes->setPixmap(HeadingPicture(QSize(106, 57)));
+    auto *headingRow = new QHBoxLayout(heading);
+    headingRow->setContentsMargins(10, 1, 2, 1);
+    headingRow->addWidget(userPicture);
+    headingRow->addWidget(ProductLabel, 1);
+    headingRow->addWidget(boxes);
 
-    Label3 = new QLabel(ProductName, this);
-    QFont heading = font();
-    heading.setPixelSize(16);
-    heading.setBold(true);
-    Label3->setFont(heading);
-    Label3->setGeometry(50, 22, 190, 20);
-
-    Image1 = new QLabel(this);
-    Image1->setGeometry(243, 1, 106, 57);
-    Image1->setPixmap(HeadingPicture(Image1->size()));
-
-    Bevel1 = Bevel(this, QRect(0, 60, 351, 2));
-
-    Label5 = new QLabel(QStringLiteral("请输入您的用户名和密码:"), this);
-    Label5->move(93, 84);
-    Label1 = new QLabel(QStringLiteral("用户名(&U)"), this);
-    Label1->move(29, 108);
-    edtLoginId1 = new QComboBox(this);
-    edtLoginId1->setObjectName(QStringLiteral("edtLoginId1"));
+    edtLoginId1 = Form::Named(new QComboBox, QStringLiteral("edtLoginId1"));
     edtLoginId1->setEditable(true);
     // What is typed is a login id to try, not an item to keep.
     edtLoginId1->setInsertPolicy(QComboBox::NoInsert);
-    edtLoginId1->setGeometry(93, 106, 200, 20);
-    Label1->setBuddy(edtLoginId1);
-
-    Label2 = new QLabel(QStringLiteral("密码(&P)"), this);
-    Label2->move(29, 143);
-    edtPassword1 = new QLineEdit(this);
-    edtPassword1->setObjectName(QStringLiteral("edtPassword1"));
+    edtLoginId1->setMinimumWidth(200);
+    edtPassword1 = Form::Named(new QLineEdit, QStringLiteral("edtPassword1"));
     edtPassword1->setEchoMode(QLineEdit::Password);
-    edtPassword1->setGeometry(93, 141, 200, 20);
-    Label2->setBuddy(edtPassword1);
 
-    BgBevel1->setGeometry(0, 178, 351, 2);
-    OkBtn1->move(111, 191);
-    CancelBtn1->move(191, 191);
-    HelpBtn1->move(269, 191);
-    for (QWidget *control : {static_cast<QWidget *>(BgBevel1), static_cast<QWidget *>(OkBtn1),
-                             static_cast<QWidget *>(CancelBtn1), static_cast<QWidget *>(HelpBtn1)})
-        Anchor(control, Qt::BottomEdge);
+    auto *fields = new QGridLayout;
+    fields->setContentsMargins(29, 16, 40, 12);
+    fields->setHorizontalSpacing(12);
+    fields->setVerticalSpacing(12);
+    fields->addWidget(new QLabel(QStringLiteral("请输入您的用户名和密码:")), 0, 1);
+    fields->addWidget(Form::Caption(QStringLiteral("用户名(&U)"), edtLoginId1), 1, 0);
+    fields->addWidget(edtLoginId1, 1, 1);
+    fields->addWidget(Form::Caption(QStringLiteral("密码(&P)"), edtPassword1), 2, 0);
+    fields->addWidget(edtPassword1, 2, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto *body = new QVBoxLayout(Body());
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(heading);
+    body->addWidget(Form::Bevel());
+    body->addLayout(fields);
+    body->addStretch(1);
+    Form::SetInitialSize(this, 351, 226);
 
     setTabOrder(edtPassword1, OkBtn1);
     setTabOrder(OkBtn1, CancelBtn1);
@@ -138,7 +138,7 @@ bool TLoginFrm::CanClose(int modalResult)
 
 bool ShowLogin()
 {
-    TLoginFrm dialog(TaFrm::MainWindow());
+    TLoginFrm dialog(WindowBehaviour::MainWindow());
     return dialog.ShowModal() == QDialog::Accepted;
 }
 

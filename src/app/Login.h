@@ -2,8 +2,8 @@
 // The login: who becomes the current operator, from the command line at start-up or from
 // the login dialog.
 
+#include "BaseDialog.h"
 #include "Operators.h"
-#include "aDlg.h"
 
 #include <QStringList>
 
@@ -26,15 +26,8 @@ public:
     // Reads the login ids for the drop-down list; a failing read raises and no dialog exists.
     explicit TLoginFrm(QWidget *owner = nullptr);
 
-    QWidget *Shape1;
-    QLabel *Image2;
-    QLabel *Label3;
-    QLabel *Image1;
-    QFrame *Bevel1;
-    QLabel *Label5;
-    QLabel *Label1;
+    QLabel *ProductLabel; // the product name in the heading band
     QComboBox *edtLoginId1;
-    QLabel *Label2;
     QLineEdit *edtPassword1;
 
 protected:

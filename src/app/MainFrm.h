@@ -4,8 +4,8 @@
 // menus, tool bar and buttons dispatch to the archive screens and the facade; it is the
 // application's main window, so closing it ends the program.
 
-#include "Objs.h"
-#include "a.h"
+#include "Archive.h"
+#include "BaseWindow.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,15 +1,16 @@
 #include "Startup.h"
 
+#include "ConnectionDialog.h"
 #include "DBConfig.h"
 #include "Facade.h"
 #include "Globals.h"
 #include "MainFrm.h"
 #include "Paths.h"
 #include "Prompter.h"
-#include "PubFrm.h"
 #include "Schema.h"
+#include "Settings.h"
+#include "SharedImages.h"
 #include "Splash.h"
-#include "pzProj.h"
 
 #include <QApplication>
 

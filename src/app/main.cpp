@@ -1,9 +1,10 @@
 // The program's entry: module initialisation, the start-up sequence, module finalisation.
 
 #include "Database.h"
-#include "Prompter.h"
+#include "QtPrompter.h"
+#include "ReportWindows.h"
+#include "Settings.h"
 #include "Startup.h"
-#include "pzProj.h"
 
 #include <QApplication>
 
@@ -11,6 +12,9 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pzarc"));
+    QtPrompter windowed;
+    SetDefaultPrompter(&windowed);
+    InstallReportWindows();
     InitDataModule();
     StartServices();
 

@@ -1,8 +1,8 @@
 #include "Database.h"
 
-#include "Common.h"
 #include "DataSet.h"
-#include "DataSets.h"
+#include "Prompts.h"
+#include "QuerySets.h"
 
 #include <QFileInfo>
 #include <QIODevice>
@@ -236,12 +236,14 @@ bool TDatabase::IsNotJet() const
     return Provider() != QLatin1String("SQLite");
 }
 
+SqlDialect TDatabase::Dialect() const
+{
+    return {m_engine, Provider() == QLatin1String("Microsoft.Jet.OLEDB.4.0")};
+}
+
 QString TDatabase::DateLiteral(const QDate &value) const
 {
-    const QString date = value.toString(QStringLiteral("yyyy-MM-dd"));
-    if (Provider() == QLatin1String("Microsoft.Jet.OLEDB.4.0"))
-        return QLatin1Char('#') + date + QLatin1Char('#');
-    return QLatin1Char('\'') + date + QLatin1Char('\'');
+    return Dialect().DateLiteral(value);
 }
 
 QString TDatabase::DateLiteral(const QDateTime &value) const

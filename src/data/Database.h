@@ -102,6 +102,8 @@ public:
     // The date part as an SQL literal: #yyyy-mm-dd# for the legacy Jet provider, else 'yyyy-mm-dd'.
     QString DateLiteral(const QDateTime &value) const;
     QString DateLiteral(const QDate &value) const;
+    // The dialect the statement builders write for on this connection.
+    SqlDialect Dialect() const;
 
     int BeginTrans();
     void CommitTrans();

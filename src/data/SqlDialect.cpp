@@ -125,3 +125,20 @@ TranslatedSql TranslateSql(const QString &statement, SqlEngine engine)
     }
     return out;
 }
+
+QString SqlDialect::DateLiteral(const QDate &value) const
+{
+    const QString date = value.toString(QStringLiteral("yyyy-MM-dd"));
+    if (hashDates)
+        return QLatin1Char('#') + date + QLatin1Char('#');
+    return QLatin1Char('\'') + date + QLatin1Char('\'');
+}
+
+QString SqlDialect::LikeText(const QString &value) const
+{
+    QString text = value;
+    text.replace(QLatin1Char('\''), QLatin1String("''"));
+    if (engine == SqlEngine::PostgreSQL)
+        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    return text;
+}

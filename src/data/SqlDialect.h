@@ -3,6 +3,7 @@
 // dialect. Just before a statement is prepared it is rewritten for the engine at hand;
 // text inside string literals is never touched.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -21,3 +22,19 @@ struct TranslatedSql
 // - "select [distinct] top N ..." becomes "select [distinct] ... limit N" (not on SQL Server);
 // - LIKE becomes ILIKE on PostgreSQL, so that it ignores letter case as the others do.
 TranslatedSql TranslateSql(const QString &statement, SqlEngine engine);
+
+// What the statement builders need to know of the engine they write for: date literals and
+// the escape character of LIKE. Taken from the open connection (TDatabase::Dialect), or made
+// up by a test that checks statement texts without a database.
+struct SqlDialect
+{
+    SqlEngine engine = SqlEngine::SQLite;
+    // The legacy Jet provider writes dates as #yyyy-mm-dd#, every other one as 'yyyy-mm-dd'.
+    bool hashDates = false;
+
+    QString DateLiteral(const QDate &value) const;
+    // A value pasted inside a LIKE pattern's quotes: the quote doubled, and on PostgreSQL,
+    // which alone reads a backslash as LIKE's escape character, the backslash doubled so that
+    // it matches itself as on the other engines. "%" and "_" stay wildcards.
+    QString LikeText(const QString &value) const;
+};

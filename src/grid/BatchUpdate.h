@@ -1,7 +1,7 @@
 #pragma once
 // The batch-update dialog: one field chosen from a list and the value it is to take.
 
-#include "a.h"
+#include "BaseWindow.h"
 
 class QComboBox;
 class QGroupBox;

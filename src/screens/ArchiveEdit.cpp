@@ -1,6 +1,6 @@
 #include "ArchiveEdit.h"
 
-#include "CataRelEdit.h"
+#include "CategoryWindow.h"
 #include "Exceptions.h"
 #include "Prompter.h"
 

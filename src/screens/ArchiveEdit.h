@@ -3,8 +3,8 @@
 // picker and its electronic document, a file anywhere on disk whose path and size are recorded
 // with the archive and which the form opens with the desktop's handler.
 
-#include "Uis.h"
-#include "a.h"
+#include "ArchiveControls.h"
+#include "BaseWindow.h"
 
 #include <functional>
 

@@ -3,8 +3,8 @@
 // finder packs them into an RArchiveWhere and hands them to its caller, which runs the search.
 // It queries nothing itself.
 
-#include "Uis.h"
-#include "a.h"
+#include "ArchiveControls.h"
+#include "BaseWindow.h"
 
 #include <functional>
 #include <memory>

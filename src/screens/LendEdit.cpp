@@ -1,6 +1,6 @@
 #include "LendEdit.h"
 
-#include "Common.h"
+#include "Prompts.h"
 
 #include <QFrame>
 #include <QPushButton>

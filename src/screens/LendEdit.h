@@ -3,8 +3,8 @@
 // its caller hands over. Nothing is required and no date order is enforced, so a lending
 // can be written down before every detail is known.
 
-#include "Uis.h"
-#include "a.h"
+#include "ArchiveControls.h"
+#include "BaseWindow.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "CompanyInfo.h"
 
-#include "DataSets.h"
 #include "Gbk.h"
+#include "QuerySets.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "Operators.h"
 
-#include "Common.h"
 #include "Passwords.h"
+#include "Prompts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // concatenated (",10000,,10002,"). The commas on both sides keep the item for 100 from
 // matching inside 10000 or 100001.
 
-#include "DataSets.h"
+#include "QuerySets.h"
 
 #include <QList>
 #include <QString>

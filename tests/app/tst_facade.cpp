@@ -2,14 +2,15 @@
 // name and setting; the right tests of the administrative commands with their refusal and
 // silent end; the feedback prompt; the category editor; and lending query windows.
 
-#include "CompanyInfoFrm.h"
+#include "BaseWindow.h"
+#include "CompanyDialog.h"
 #include "Facade.h"
-#include "LendQry.h"
-#include "Prompter.h"
+#include "LendQueryWindow.h"
+#include "ReportWindows.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "a.h"
-#include "pzProj.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -77,6 +78,7 @@ class TFacadeTest : public QObject
 private slots:
     void initTestCase()
     {
+        InstallReportWindows();
         InitDataModule();
         StartServices();
         ScriptedPrompter prompts;

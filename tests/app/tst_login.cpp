@@ -7,10 +7,10 @@
 #include "Globals.h"
 #include "HelpWindow.h"
 #include "Login.h"
-#include "Prompter.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -58,7 +58,7 @@ private slots:
             auto &dialog = static_cast<TLoginFrm &>(shown);
             [&] {
                 QCOMPARE(dialog.windowTitle(), QStringLiteral("登陆"));
-                QCOMPARE(dialog.Label3->text(), QStringLiteral("青岫档案管理系统"));
+                QCOMPARE(dialog.ProductLabel->text(), QStringLiteral("青岫档案管理系统"));
                 QCOMPARE(dialog.edtLoginId1->currentText(), QStringLiteral("sa"));
                 QStringList items;
                 for (int i = 0; i < dialog.edtLoginId1->count(); ++i)

@@ -3,27 +3,28 @@
 // user would, the category toggle, and the closing steps, which run once however it closes.
 
 #include "AppTest.h"
+#include "ArchiveControls.h"
 #include "ArchiveEdit.h"
+#include "ArchiveList.h"
+#include "CategoryTree.h"
+#include "DataGrids.h"
 #include "Database.h"
 #include "Facade.h"
 #include "Finder.h"
 #include "Globals.h"
 #include "HelpWindow.h"
 #include "LendEdit.h"
+#include "LendList.h"
 #include "Login.h"
 #include "MainFrm.h"
-#include "Prompter.h"
-#include "PubFrm.h"
-#include "Reporter.h"
+#include "ReportChooser.h"
+#include "ReportWindows.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SharedImages.h"
 #include "Startup.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "Uis.h"
-#include "UisArchive.h"
-#include "UisLend.h"
-#include "UisTree.h"
-#include "pzDBGrids.h"
-#include "pzProj.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -127,6 +128,7 @@ class TMainFrmTest : public QObject
 private slots:
     void initTestCase()
     {
+        InstallReportWindows();
         InitDataModule();
         StartServices();
         SetProductGlobals();

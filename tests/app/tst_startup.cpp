@@ -6,11 +6,11 @@
 #include "Globals.h"
 #include "Login.h"
 #include "MainFrm.h"
-#include "Prompter.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "Splash.h"
 #include "Startup.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 
 #include "Database.h"
 #include "Exceptions.h"
-#include "Prompter.h"
 #include "Schema.h"
+#include "ScriptedPrompter.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 // The one connection on real engines: opening, statements, parameters, transactions, the
 // reopen on demand, and the dialect at work.
 
-#include "DataSets.h"
 #include "Database.h"
-#include "Prompter.h"
+#include "QuerySets.h"
+#include "ScriptedPrompter.h"
 #include "TestDb.h"
 #include "TestMain.h"
 

@@ -1,15 +1,15 @@
 // The connection configuration on real files and a real loopback HTTP service: the bytes of
-// "cfg.ini", the connection strings, the alias store, the connection-information request, the
-// form, and the start-up connect loop on a real SQLite file (and PostgreSQL when configured).
+// "cfg.ini", the connection strings, the alias store and the connection-information request.
 
-#include "Common.h"
+#include "ConfigFixture.h"
 #include "ConnectionString.h"
 #include "DBConfig.h"
 #include "Database.h"
 #include "Gbk.h"
 #include "Paths.h"
-#include "Prompter.h"
+#include "Prompts.h"
 #include "Schema.h"
+#include "ScriptedPrompter.h"
 #include "TestDb.h"
 #include "TestMain.h"
 
@@ -34,20 +34,6 @@
 namespace {
 
 const QString DipFailure = QStringLiteral("\r\n无法获得DIP连接信息,请检查网络是否畅通.\t");
-const QString OpenFailurePrefix = QStringLiteral("\r\n连接时失败,提示如下:\r\n");
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 QString Fetched(const QString &server, const QString &user, const QString &password, const QString &database)
 {
@@ -98,34 +84,6 @@ private:
     QHash<QTcpSocket *, QByteArray> m_buffers;
 };
 
-// A configuration with a value in every field.
-void FillAll(TConfiger &c)
-{
-    c.mssqlServer = QStringLiteral("db.example");
-    c.mssqlPort = 1500;
-    c.mssqlDb = QStringLiteral("档案");
-    c.mssqlUser = QStringLiteral("sa");
-    c.mssqlPw = QStringLiteral("secret");
-    c.jetfile = QStringLiteral("/srv/档案.db");
-    c.jetUser = QStringLiteral("张三");
-    c.jetPw = QStringLiteral("密码");
-    c.dipUrl = QStringLiteral("http://dip.example/conn");
-    c.dipUser = QStringLiteral("u1");
-    c.pgServer = QStringLiteral("pg.example");
-    c.pgPort = 5433;
-    c.pgDb = QStringLiteral("arc");
-    c.pgUser = QStringLiteral("pz");
-    c.pgPw = QStringLiteral("secret");
-}
-
-// The connection string stored by the last save, as the connect loop would use it for provider 0.
-QString StoredConnStr()
-{
-    TConfiger c;
-    c.providerIdx = TConfiger::MsSqlProvider;
-    return c.ConnectionString();
-}
-
 QString *Field(TConfiger &c, const QString &name)
 {
     if (name == QLatin1String("mssqlPw"))
@@ -140,6 +98,8 @@ QString *Field(TConfiger &c, const QString &name)
 }
 
 } // namespace
+
+using namespace ConfigFixture;
 
 class TDBConfigTest : public QObject
 {
@@ -590,335 +550,6 @@ private slots:
         TConfiger::WriteLastLoginId(QStringLiteral("admin"));
         QCOMPARE(TConfiger::ReadLastLoginId(), QString());
         QVERIFY(QFileInfo(CfgFile()).isDir());
-    }
-
-    // ---- the form ----
-
-    void formWithoutFile()
-    {
-        TDBConfigFrm form;
-        QCOMPARE(form.windowTitle(), QString());
-        QCOMPARE(form.size(), QSize(516, 368));
-        QCOMPARE(form.ComboBox1->currentIndex(), 0);
-        QCOMPARE(form.Notebook1->currentWidget()->objectName(), QStringLiteral("mssql"));
-        QCOMPARE(form.mssqlPortEdit1->text(), QStringLiteral("1433"));
-        QCOMPARE(form.pgPortEdit1->text(), QStringLiteral("5432"));
-        QCOMPARE(form.jetDefaultCheckBox1->isChecked(), true);
-        QCOMPARE(form.jetfileEdit1->isEnabled(), false);
-        QCOMPARE(form.Button1->text(), QStringLiteral("确定(&Y)"));
-        QCOMPARE(form.Button2->text(), QStringLiteral("取消"));
-        QStringList items;
-        for (int i = 0; i < form.ComboBox1->count(); ++i)
-            items << form.ComboBox1->itemText(i);
-        QCOMPARE(items, (QStringList{"Microsoft OLE DB Provider for Sql Server", "SQLite 本地数据库文件",
-                                     "PzSoft Dip Provider for Sql Server", "PostgreSQL 数据库服务器"}));
-        for (QLineEdit *secret : {form.mssqlPwEdit1, form.jetPwEdit1, form.pgPwEdit1})
-            QCOMPARE(secret->echoMode(), QLineEdit::Password);
-    }
-
-    void formShowsSettings()
-    {
-        {
-            TConfiger c;
-            FillAll(c);
-            c.providerIdx = TConfiger::PgProvider;
-            c.defaultCon = false;
-            c.SmartConnect = true;
-            c.Save();
-        }
-        TDBConfigFrm form;
-        QCOMPARE(form.ComboBox1->currentIndex(), 3);
-        QCOMPARE(form.Notebook1->currentWidget()->objectName(), QStringLiteral("pgsql"));
-        const QList<QPair<QLineEdit *, QString>> expected{{form.mssqlServerEdit1, "db.example"},
-                                                          {form.mssqlPortEdit1, "1500"},
-                                                          {form.mssqlDbEdit1, "档案"},
-                                                          {form.mssqlUserEdit1, "sa"},
-                                                          {form.mssqlPwEdit1, "secret"},
-                                                          {form.jetfileEdit1, "/srv/档案.db"},
-                                                          {form.jetUserEdit1, "张三"},
-                                                          {form.jetPwEdit1, "密码"},
-                                                          {form.edtDipUrl1, "http://dip.example/conn"},
-                                                          {form.edtDipUser1, "u1"},
-                                                          {form.pgServerEdit1, "pg.example"},
-                                                          {form.pgPortEdit1, "5433"},
-                                                          {form.pgDbEdit1, "arc"},
-                                                          {form.pgUserEdit1, "pz"},
-                                                          {form.pgPwEdit1, "secret"}};
-        for (const auto &[edit, text] : expected)
-            QCOMPARE(edit->text(), text);
-        // Smart connection is a choice made at each save, never read back.
-        QCOMPARE(form.CheckBox1->isChecked(), false);
-        QCOMPARE(form.jetDefaultCheckBox1->isChecked(), false);
-        QCOMPARE(form.ConnectionString(), StoredConnStr());
-    }
-
-    void providerPages_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("page");
-        QTest::newRow("SQL Server") << 0 << "mssql";
-        QTest::newRow("SQLite") << 1 << "jet4";
-        QTest::newRow("DIP") << 2 << "pzdip";
-        QTest::newRow("PostgreSQL") << 3 << "pgsql";
-    }
-    void providerPages()
-    {
-        QFETCH(int, index);
-        QFETCH(QString, page);
-        TDBConfigFrm form;
-        QCOMPARE(form.Notebook1->count(), 4);
-        form.ComboBox1->setCurrentIndex(3 - index);
-        form.ComboBox1->setCurrentIndex(index);
-        QCOMPARE(form.Notebook1->currentWidget()->objectName(), page);
-    }
-
-    void enablingRule()
-    {
-        {
-            TConfiger c;
-            c.defaultCon = false;
-            c.Save();
-        }
-        TDBConfigFrm form;
-        const QColor window = form.palette().color(QPalette::Base);
-        const QColor buttonFace = form.palette().color(QPalette::Button);
-        QVERIFY(window != buttonFace);
-        auto check = [&](bool enabled, const QColor &colour) {
-            for (QLineEdit *edit : {form.jetfileEdit1, form.jetUserEdit1, form.jetPwEdit1}) {
-                QCOMPARE(edit->isEnabled(), enabled);
-                QCOMPARE(edit->palette().color(QPalette::Base), colour);
-            }
-            QCOMPARE(form.jetFileButton1->isEnabled(), enabled);
-        };
-        check(true, window);
-        form.jetDefaultCheckBox1->click();
-        check(false, buttonFace);
-        form.jetDefaultCheckBox1->click();
-        check(true, window);
-    }
-
-    void fileChooser()
-    {
-        {
-            TConfiger c;
-            c.defaultCon = false;
-            c.jetfile = QStringLiteral("/old.db");
-            c.Save();
-        }
-        TDBConfigFrm form;
-        ScriptedPrompter prompts;
-        prompts.Answer(QVariant()); // cancelled
-        form.jetFileButton1->click();
-        QCOMPARE(form.jetfileEdit1->text(), QStringLiteral("/old.db"));
-        prompts.Answer(QStringLiteral("/数据/档案.db"));
-        form.jetFileButton1->click();
-        QCOMPARE(form.jetfileEdit1->text(), QStringLiteral("/数据/档案.db"));
-        QCOMPARE(prompts.History().size(), 2);
-        QCOMPARE(prompts.History().last().kind, QStringLiteral("open"));
-    }
-
-    void okSaves()
-    {
-        TDBConfigFrm form;
-        ScriptedPrompter prompts;
-        form.ComboBox1->setCurrentIndex(3);
-        form.pgServerEdit1->setText(QStringLiteral("127.0.0.1"));
-        form.pgPortEdit1->setText(QStringLiteral("6543"));
-        form.pgDbEdit1->setText(QStringLiteral("档案"));
-        form.pgUserEdit1->setText(QStringLiteral("pz"));
-        form.pgPwEdit1->setText(QStringLiteral("密码"));
-        form.mssqlServerEdit1->setText(QStringLiteral("ms"));
-        form.jetDefaultCheckBox1->setChecked(false);
-        form.Button1->click();
-        QCOMPARE(form.result(), int(QDialog::Accepted));
-        QCOMPARE(prompts.History().size(), 0);
-        const QString pg = QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1;Port=6543;Initial "
-                                          "Catalog=档案;User ID=pz;Password=密码");
-        QCOMPARE(form.ConnectionString(), pg);
-        TConfiger back;
-        QCOMPARE(back.providerIdx, 3);
-        QCOMPARE(back.pgPort, 6543);
-        QCOMPARE(back.pgPw, QStringLiteral("密码"));
-        QCOMPARE(back.mssqlServer, QStringLiteral("ms"));
-        QCOMPARE(back.defaultCon, false);
-        QCOMPARE(back.ConnectionString(), pg);
-    }
-
-    void okWithBadPort_data()
-    {
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("SQL Server port") << "mssqlPortEdit1"
-                                         << "14x3";
-        QTest::newRow("empty PostgreSQL port") << "pgPortEdit1"
-                                               << "";
-    }
-    void okWithBadPort()
-    {
-        QFETCH(QString, edit);
-        QFETCH(QString, text);
-        {
-            TConfiger c;
-            FillAll(c);
-            c.Save();
-        }
-        const QByteArray before = ReadAll(CfgFile());
-        TDBConfigFrm form;
-        ScriptedPrompter prompts;
-        form.ComboBox1->setCurrentIndex(1);
-        form.findChild<QLineEdit *>(edit)->setText(text);
-        form.Button1->click();
-        QCOMPARE(prompts.Texts(), QStringList{QStringLiteral("'%1' is not a valid integer value").arg(text)});
-        QCOMPARE(prompts.History().first().icon, MsgIcon::Error);
-        QCOMPARE(form.result(), int(QDialog::Accepted));
-        QCOMPARE(ReadAll(CfgFile()), before);
-        QCOMPARE(form.Configer().providerIdx, 0);
-    }
-
-    void enterMovesFocus_data()
-    {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::newRow("provider list") << "ComboBox1"
-                                       << "mssqlServerEdit1";
-        QTest::newRow("edit") << "mssqlServerEdit1"
-                              << "mssqlPortEdit1";
-        QTest::newRow("password") << "mssqlPwEdit1"
-                                  << "CheckBox1";
-        QTest::newRow("check box, past the hidden pages") << "CheckBox1"
-                                                          << "Button1";
-    }
-    void enterMovesFocus()
-    {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        TDBConfigFrm form;
-        form.show();
-        QApplication::setActiveWindow(&form);
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        auto *start = form.findChild<QWidget *>(from);
-        start->setFocus();
-        QCOMPARE(QApplication::focusWidget(), start);
-        QTest::keyClick(start, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), form.findChild<QWidget *>(to));
-        QVERIFY(form.isVisible());
-        QCOMPARE(form.result(), 0);
-    }
-
-    // ---- the start-up connect loop ----
-
-    void connectLoop_data()
-    {
-        QTest::addColumn<bool>("configured"); // a cfg.ini naming a missing typed file
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QStringList>("pages"); // page showing as each form opens
-        QTest::addColumn<bool>("connected");
-        QTest::addColumn<int>("failures"); // connection failure messages
-        QTest::addColumn<int>("errors");   // error boxes
-        QTest::newRow("missing file, then the default file")
-            << true << QStringList{"default"} << QStringList{"jet4"} << true << 1 << 0;
-        QTest::newRow("no cfg.ini, then the default file")
-            << false << QStringList{"default"} << QStringList{"mssql"} << true << 1 << 0;
-        QTest::newRow("cancelled") << true << QStringList{"cancel"} << QStringList{"jet4"} << false << 1 << 0;
-        QTest::newRow("no form handler") << true << QStringList{} << QStringList{} << false << 1 << 0;
-        QTest::newRow("OK unchanged, then cancelled")
-            << true << QStringList{"ok", "cancel"} << QStringList{"jet4", "jet4"} << false << 2 << 0;
-        // The form keeps what was typed: the second round only mends the port.
-        QTest::newRow("bad port, then mended")
-            << true << QStringList{"badport", "mendport"} << QStringList{"jet4", "jet4"} << true << 2 << 1;
-    }
-    void connectLoop()
-    {
-        QFETCH(bool, configured);
-        QFETCH(QStringList, steps);
-        QFETCH(QStringList, pages);
-        QFETCH(bool, connected);
-        QFETCH(int, failures);
-        QFETCH(int, errors);
-        const QString defaultFile = Paths::DataFile(Schema::DefaultDatabaseFileName());
-        Schema::CreateDeliveredDatabase(defaultFile);
-        if (configured) {
-            TConfiger c;
-            c.providerIdx = TConfiger::LocalFileProvider;
-            c.defaultCon = false;
-            c.jetfile = m_home->filePath(QStringLiteral("missing.db"));
-            c.Save();
-        }
-        ScriptedPrompter prompts;
-        QStringList shownPages;
-        for (const QString &step : steps) {
-            prompts.OnDialog([&shownPages, step](QDialog &dialog) {
-                auto &form = dynamic_cast<TDBConfigFrm &>(dialog);
-                shownPages << form.Notebook1->currentWidget()->objectName();
-                if (step == QLatin1String("default")) {
-                    form.ComboBox1->setCurrentIndex(TConfiger::LocalFileProvider);
-                    form.jetDefaultCheckBox1->setChecked(true);
-                    form.Button1->click();
-                } else if (step == QLatin1String("mendport")) {
-                    form.mssqlPortEdit1->setText(QStringLiteral("1433"));
-                    form.Button1->click();
-                } else if (step == QLatin1String("ok")) {
-                    form.Button1->click();
-                } else if (step == QLatin1String("badport")) {
-                    form.mssqlPortEdit1->setText(QStringLiteral("x"));
-                    form.ComboBox1->setCurrentIndex(TConfiger::LocalFileProvider);
-                    form.jetDefaultCheckBox1->setChecked(true);
-                    form.Button1->click();
-                } else {
-                    form.Button2->click();
-                }
-                return form.result();
-            });
-        }
-        QCOMPARE(ConnectDatabase(), connected);
-        QCOMPARE(Database->Connected(), connected);
-        QCOMPARE(shownPages, pages);
-        QCOMPARE(prompts.Dialogs(), QStringList(pages.size() + (steps.isEmpty() ? 1 : 0), "TDBConfigFrm"));
-        int failuresShown = 0;
-        int errorsShown = 0;
-        for (const auto &shown : prompts.History()) {
-            failuresShown += shown.text.startsWith(OpenFailurePrefix) ? 1 : 0;
-            errorsShown += shown.icon == MsgIcon::Error ? 1 : 0;
-        }
-        QCOMPARE(failuresShown, failures);
-        QCOMPARE(errorsShown, errors);
-        QCOMPARE(prompts.History().size(), failures + errors);
-        if (connected) {
-            QCOMPARE(Database->DataSource(), defaultFile);
-            TConfiger saved;
-            QCOMPARE(saved.providerIdx, 1);
-            QCOMPARE(saved.defaultCon, true);
-        }
-    }
-
-    void connectLoopToPostgreSQL()
-    {
-        if (!TestDb::RequireEngine(QStringLiteral("postgresql")))
-            return;
-        const auto items =
-            ConnStr::Parse(TestDb::FreshConnectionString(QStringLiteral("postgresql"), "dbconfig"));
-        auto value = [&](const char *key) { return ConnStr::Value(items, QLatin1String(key)); };
-        ScriptedPrompter prompts;
-        prompts.OnDialog([&](QDialog &dialog) {
-            auto &form = dynamic_cast<TDBConfigFrm &>(dialog);
-            form.ComboBox1->setCurrentIndex(TConfiger::PgProvider);
-            form.pgServerEdit1->setText(value("Data Source"));
-            const QString port = value("Port");
-            form.pgPortEdit1->setText(port.isEmpty() ? QStringLiteral("5432") : port);
-            form.pgDbEdit1->setText(value("Initial Catalog"));
-            form.pgUserEdit1->setText(value("User ID"));
-            form.pgPwEdit1->setText(value("Password"));
-            form.Button1->click();
-            return form.result();
-        });
-        QVERIFY(ConnectDatabase());
-        QCOMPARE(Database->Provider(), QStringLiteral("PostgreSQL"));
-        QCOMPARE(prompts.Dialogs(), QStringList{"TDBConfigFrm"});
-        // Saved: the next start connects without the form.
-        Database->SetConnected(false);
-        prompts.Clear();
-        QVERIFY(ConnectDatabase());
-        QCOMPARE(prompts.History().size(), 0);
     }
 };
 

@@ -1,9 +1,9 @@
 #pragma once
 // Shared by the domain tests: fresh databases on the real engines and direct row setup.
 
-#include "DataSets.h"
 #include "Database.h"
-#include "Prompter.h"
+#include "QuerySets.h"
+#include "ScriptedPrompter.h"
 #include "TestDb.h"
 
 #include <QDateTime>

@@ -1,8 +1,8 @@
 // Archives on real engines: the search statement and what it finds, the fresh read with the
 // open-lending count, the writes, and condition values that carry quotes.
 
+#include "Archive.h"
 #include "DomainTestDb.h"
-#include "Objs.h"
 #include "TestMain.h"
 
 #include <QMap>

@@ -1,9 +1,9 @@
 // The category tree on real engines: tree order, provisional and canonical codes, and the
 // all-or-nothing delete and renumbering passes.
 
+#include "Archive.h"
 #include "DomainTestDb.h"
-#include "Objs.h"
-#include "ObjsSql.h"
+#include "StatementText.h"
 #include "TestMain.h"
 
 using namespace DomainTest;
@@ -246,7 +246,7 @@ private slots:
         InsertCata(1, 1, 0, QStringLiteral("1."), QStringLiteral("A"));
         bool raised = false;
         try {
-            ObjsSql::AllOrNothing([] {
+            StatementText::AllOrNothing([] {
                 Database->ExecSql(QStringLiteral("delete from catas where Id=1"));
                 Database->ExecSql(QStringLiteral("delete from nosuchtable where Id=1"));
                 return true;

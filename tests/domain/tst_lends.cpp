@@ -1,8 +1,8 @@
 // Lendings on real engines: the lending search, the writes, the borrowers list and the rule
 // that decides whether another copy may be lent.
 
+#include "Archive.h"
 #include "DomainTestDb.h"
-#include "Objs.h"
 #include "TestMain.h"
 
 #include <QMap>

@@ -3,17 +3,17 @@
 // keyboard, and the look of the main window's grid.
 
 #include "BatchUpdate.h"
+#include "ColumnChooser.h"
+#include "DataGrids.h"
 #include "DataSetModel.h"
-#include "DataSets.h"
 #include "DragRowTable.h"
-#include "FltrDlg.h"
-#include "Prompter.h"
-#include "Sort.h"
+#include "FilterDialog.h"
+#include "QuerySets.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SortDialog.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "pzDBGrids.h"
-#include "pzProj.h"
-#include "xVisible.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -7,9 +7,10 @@
 #include "DesignerEdit.h"
 #include "DesignerPanel.h"
 #include "DesignerScene.h"
-#include "Prompter.h"
 #include "ReportEngine.h"
 #include "ReportModel.h"
+#include "ReportWindows.h"
+#include "ScriptedPrompter.h"
 #include "TestMain.h"
 
 #include <QAction>
@@ -175,6 +176,7 @@ class TestDesigner : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { InstallReportWindows(); }
     // Each tool places its kind of object where the band is clicked; a click beside the bands
     // places nothing and keeps the tool.
     void toolPlacesObjectInBand_data()

@@ -3,9 +3,10 @@
 
 #include "DataSet.h"
 #include "Preview.h"
-#include "Prompter.h"
 #include "ReportEngine.h"
 #include "ReportModel.h"
+#include "ReportWindows.h"
+#include "ScriptedPrompter.h"
 #include "TestMain.h"
 
 #include <QBuffer>
@@ -171,6 +172,7 @@ private:
 private slots:
     void initTestCase()
     {
+        InstallReportWindows();
         QVERIFY(m_dir.isValid());
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
                  "pdftotext (poppler-utils) is needed to read the reports back");

@@ -2,10 +2,10 @@
 // Shared by the lending screen tests: a fresh SQLite database per test, rows put in
 // directly, and reads that bypass the lists under test.
 
-#include "DataSets.h"
+#include "Archive.h"
 #include "Database.h"
-#include "Objs.h"
-#include "Prompter.h"
+#include "QuerySets.h"
+#include "ScriptedPrompter.h"
 #include "TestDb.h"
 
 #include <QDate>

@@ -3,12 +3,13 @@
 // lending button, bad input that keeps the form open, and the size text of documents.
 
 #include "ArchiveEdit.h"
-#include "CataRelEdit.h"
+#include "ArchiveList.h"
+#include "CategoryWindow.h"
 #include "Database.h"
-#include "Prompter.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QApplication>
 #include <QCheckBox>

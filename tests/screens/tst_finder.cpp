@@ -1,12 +1,13 @@
 // The finder: packing of its nine conditions, a fresh finder starting empty, and searches run
 // through its callback the way the main window runs them, on a real SQLite database.
 
+#include "ArchiveList.h"
 #include "Database.h"
 #include "Finder.h"
-#include "Prompter.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QCheckBox>
 #include <QPushButton>

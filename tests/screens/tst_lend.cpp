@@ -2,11 +2,12 @@
 // when a lending starts, the form as it opens and what it saves, editing and deleting the
 // current lending, and a lending that vanished while its form was open.
 
+#include "ArchiveControls.h"
 #include "LendEdit.h"
+#include "LendList.h"
 #include "LendTest.h"
+#include "Settings.h"
 #include "TestMain.h"
-#include "Uis.h"
-#include "pzProj.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>

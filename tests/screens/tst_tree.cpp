@@ -2,12 +2,13 @@
 // nodes, lookup and reselection by code, the renumbering computation after moves, and the
 // drop rule that keeps the tree a tree.
 
+#include "ArchiveControls.h"
+#include "CategoryTree.h"
 #include "Database.h"
-#include "Prompter.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "TestDb.h"
 #include "TestMain.h"
-#include "Uis.h"
-#include "pzProj.h"
 
 #include <QTest>
 

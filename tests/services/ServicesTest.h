@@ -2,9 +2,9 @@
 // Shared steps of the service tests: a fresh database on the process-wide connection, and
 // one-value reads that bypass the caches under test.
 
-#include "DataSets.h"
 #include "Database.h"
-#include "Prompter.h"
+#include "QuerySets.h"
+#include "ScriptedPrompter.h"
 #include "TestDb.h"
 
 #include <QDebug>

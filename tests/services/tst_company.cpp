@@ -2,8 +2,8 @@
 // engines.
 
 #include "ServicesTest.h"
+#include "Settings.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The process-wide date formats, which must not follow the locale, and the start and stop of
 // the service objects.
 
+#include "Settings.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QLocale>
 #include <QTest>

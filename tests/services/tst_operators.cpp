@@ -2,8 +2,8 @@
 // list, and passwords that never stay in the table as typed.
 
 #include "ServicesTest.h"
+#include "Settings.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QCryptographicHash>
 #include <QPasswordDigestor>

@@ -2,15 +2,16 @@
 // the engine asks for, the designer's open and save commands, the chooser window driven as
 // an operator would, and the delivered templates rendered over real archive and lending lists.
 
-#include "Objs.h"
+#include "Archive.h"
 #include "Paths.h"
+#include "ReportChooser.h"
 #include "ReportEngine.h"
 #include "ReportModel.h"
-#include "Reporter.h"
+#include "ReportStore.h"
+#include "ReportWindows.h"
 #include "ServicesTest.h"
+#include "Settings.h"
 #include "TestMain.h"
-#include "pzProj.h"
-#include "pzRep.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -115,6 +116,7 @@ class TReportsTest : public QObject
 private slots:
     void initTestCase()
     {
+        InstallReportWindows();
         InitDataModule();
         StartServices();
     }

@@ -2,8 +2,8 @@
 // and the cache, and the growth of the pick lists.
 
 #include "ServicesTest.h"
+#include "Settings.h"
 #include "TestMain.h"
-#include "pzProj.h"
 
 #include <QTest>
 

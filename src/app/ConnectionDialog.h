@@ -1,0 +1,73 @@
+#pragma once
+// The connection form, which edits section "db" of "cfg.ini" when the configured connection
+// cannot be opened, and the start-up connect loop that offers it.
+
+#include <QDialog>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class TConfiger;
+
+// The connection form, shown when the configured connection cannot be opened.
+class TDBConfigFrm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TDBConfigFrm(QWidget *parent = nullptr);
+    ~TDBConfigFrm() override;
+
+    QString ConnectionString() const;
+    TConfiger &Configer() { return *m_configer; }
+
+    QLabel *Image1;
+    QComboBox *ComboBox1;
+    QStackedWidget *Notebook1;
+    // page "mssql"
+    QLineEdit *mssqlServerEdit1;
+    QLineEdit *mssqlPortEdit1;
+    QLineEdit *mssqlDbEdit1;
+    QLineEdit *mssqlUserEdit1;
+    QLineEdit *mssqlPwEdit1;
+    QCheckBox *CheckBox1;
+    // page "jet4"
+    QCheckBox *jetDefaultCheckBox1;
+    QLineEdit *jetfileEdit1;
+    QPushButton *jetFileButton1;
+    QLineEdit *jetUserEdit1;
+    QLineEdit *jetPwEdit1;
+    // page "pzdip"
+    QLineEdit *edtDipUrl1;
+    QLineEdit *edtDipUser1;
+    // page "pgsql"
+    QLineEdit *pgServerEdit1;
+    QLineEdit *pgPortEdit1;
+    QLineEdit *pgDbEdit1;
+    QLineEdit *pgUserEdit1;
+    QLineEdit *pgPwEdit1;
+
+    QPushButton *Button1; // "确定(&Y)"
+    QPushButton *Button2; // "取消"
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void BuildControls();
+    void ComboBox1Change(int index);
+    void jetDefaultCheckBox1Click();
+    void jetFileButton1Click();
+    void Button1Click();
+
+    std::unique_ptr<TConfiger> m_configer;
+};
+
+// Opens Database with the configured connection; after each failure offers the connection
+// form and tries again with what it saved. Answers false when the form was cancelled.
+bool ConnectDatabase();

@@ -1,0 +1,71 @@
+#include "ArchiveList.h"
+
+#include "ArchiveEdit.h"
+#include "BaseWindow.h"
+#include "Prompter.h"
+
+#include <QDateTime>
+
+TArchiveList::TArchiveList(QObject *owner) : TArchiveSet(owner) {}
+
+QWidget *TArchiveList::FormOwner() const
+{
+    return m_formOwner ? m_formOwner : TaFrm::MainWindow();
+}
+
+bool TArchiveList::NewArchive()
+{
+    RArchive archive;
+    archive.Id = 0;
+    archive.Arcdate = QDateTime::currentDateTime();
+    archive.CataId = QVariant();
+    archive.Copys = 1;
+    archive.Lends = 0;
+    return TArchiveEditFrm::EditArchive(
+        archive, {}, [this](RArchive &edited) { return SaveToList(edited); }, FormOwner());
+}
+
+bool TArchiveList::OpenArchive(TLendCallback lend)
+{
+    return TArchiveEditFrm::EditArchive(
+        AsData(), std::move(lend), [this](RArchive &edited) { return SaveToList(edited); }, FormOwner());
+}
+
+bool TArchiveList::DeleteCurrent()
+{
+    TDataSet *rows = DataSet();
+    if (!rows->Active() || rows->IsEmpty())
+        return false;
+    const int id = IdFld()->AsInteger();
+    if (Prompter().MessageBox(MsgIcon::Warning, QStringLiteral("警告"),
+                              QStringLiteral("\r\n确定要删除记录吗?\t"),
+                              {QStringLiteral("确定"), QStringLiteral("取消")}) != 0)
+        return false;
+    // The cached row is found by the Id asked about, not by wherever the cursor is now.
+    if (!DeleteArchive(id) || !rows->Locate(QStringLiteral("Id"), id))
+        return false;
+    rows->Delete();
+    return true;
+}
+
+void TArchiveList::Refresh()
+{
+    Reload();
+}
+
+bool TArchiveList::SaveToList(RArchive &archive)
+{
+    if (!SaveArchive(archive))
+        return false;
+    TDataSet *rows = DataSet();
+    // A list that was never opened has no rows to mirror; the next query shows the archive.
+    if (!rows->Active())
+        return true;
+    if (rows->Locate(QStringLiteral("Id"), archive.Id))
+        rows->Edit();
+    else
+        rows->Append();
+    SetAsData(archive);
+    rows->Post();
+    return true;
+}
