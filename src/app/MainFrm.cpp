@@ -8,6 +8,7 @@
 #include "Database.h"
 #include "Facade.h"
 #include "Finder.h"
+#include "FormBuilder.h"
 #include "Globals.h"
 #include "LendList.h"
 #include "Login.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -94,11 +96,9 @@ QToolButton *ActionButton(QToolBar *bar, QAction *action)
 }
 
 // A button of a panel that runs an action: its caption and enabled state follow the action.
-QPushButton *ActionPushButton(QWidget *parent, QAction *action, const QRect &geometry)
+QPushButton *ActionPushButton(QAction *action, const QString &name)
 {
-    auto *button = new QPushButton(action->text(), parent);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
+    QPushButton *button = Form::Button(action->text(), name);
     button->setEnabled(action->isEnabled());
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
     QObject::connect(action, &QAction::changed, button, [button, action] {
@@ -114,13 +114,9 @@ template <class F> void OnTriggered(QAction *action, QObject *context, F body)
 }
 } // namespace
 
-TmainFrm::TmainFrm(QWidget *owner) : TaFrm(owner)
+TmainFrm::TmainFrm(QWidget *owner) : QMainWindow(owner), WindowBehaviour(this)
 {
     setObjectName(QStringLiteral("mainFrm"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
-    setModal(false);
-    setSizeGripEnabled(false);
     resize(879, 556);
     setWindowState(Qt::WindowMaximized);
     setWindowTitle(QStringLiteral("%1 - %2").arg(ProductName, EditionText));
@@ -128,28 +124,29 @@ TmainFrm::TmainFrm(QWidget *owner) : TaFrm(owner)
 
     CreateActions();
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
     MainMenu1 = new QMenuBar(this);
-    layout->setMenuBar(MainMenu1);
+    setMenuBar(MainMenu1);
     CreateMenus();
     CreateToolBar();
-    layout->addWidget(ToolBar1);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setChildrenCollapsible(false);
-    layout->addWidget(Splitter1, 1);
+    setCentralWidget(Splitter1);
     Splitter1->addWidget(CreateTreePanel());
-    auto *right = new QWidget(Splitter1);
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->setSpacing(2);
-    rightLayout->addWidget(CreateArchivePanel(), 1);
-    rightLayout->addWidget(CreateLendPanel());
+    // The archives above, the lower tabs under them; the operator may move the line between.
+    auto *right = new QSplitter(Qt::Vertical, Splitter1);
+    right->setChildrenCollapsible(false);
+    right->addWidget(CreateArchivePanel());
+    right->addWidget(CreateLendPanel());
+    right->setStretchFactor(0, 1);
+    right->setSizes({556 - 229, 229});
     Splitter1->addWidget(right);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({233, 879 - 233});
+
+    StatusBar1 = new QStatusBar(this);
+    setStatusBar(StatusBar1);
 
     AddTab(QStringLiteral("借阅记录"), [this](const RArchive &archive) { ShowLendsOf(archive); });
 
@@ -275,8 +272,8 @@ void TmainFrm::CreateToolBar()
     tbAdd1 = ActionButton(ToolBar1, AddAction1);
     tbOpen1 = ActionButton(ToolBar1, OpenAction1);
     ToolBar1->addSeparator();
-    ToolButton1 = BigButton(ToolBar1, QStringLiteral("查找"), Picture32(pic32Find));
-    connect(ToolButton1, &QToolButton::clicked, this, Guarded([this](auto &&...) { btnFindmore1->click(); }));
+    tbFind1 = BigButton(ToolBar1, QStringLiteral("查找"), Picture32(pic32Find));
+    connect(tbFind1, &QToolButton::clicked, this, Guarded([this](auto &&...) { btnFindmore1->click(); }));
     ToolBar1->addSeparator();
 
     PopupMenu1 = new QMenu(this);
@@ -296,8 +293,8 @@ void TmainFrm::CreateToolBar()
     // The whole button opens the menu, not only its arrow.
     tbOutput1->setPopupMode(QToolButton::InstantPopup);
     ToolBar1->addSeparator();
-    ToolButton5 = BigButton(ToolBar1, QStringLiteral(" 退出系统 "), Picture32(pic32Exit));
-    connect(ToolButton5, &QToolButton::clicked, this, Guarded([this](auto &&...) { close(); }));
+    tbExit1 = BigButton(ToolBar1, QStringLiteral(" 退出系统 "), Picture32(pic32Exit));
+    connect(tbExit1, &QToolButton::clicked, this, Guarded([this](auto &&...) { close(); }));
 }
 
 QWidget *TmainFrm::CreateTreePanel()
@@ -321,11 +318,11 @@ QWidget *TmainFrm::CreateTreePanel()
         ToolBar2->addWidget(button);
         return button;
     };
-    ToolButton8 = smallButton(QStringLiteral("分类设置"), TPubFrm::imgCataSettings);
-    ToolButton9 = smallButton(QStringLiteral("刷新"), TPubFrm::imgRefresh);
-    connect(ToolButton8, &QToolButton::clicked, this,
+    tbCataSettings1 = smallButton(QStringLiteral("分类设置"), TPubFrm::imgCataSettings);
+    tbRefresh1 = smallButton(QStringLiteral("刷新"), TPubFrm::imgRefresh);
+    connect(tbCataSettings1, &QToolButton::clicked, this,
             Guarded([this](auto &&...) { CategorySettingsClick(); }));
-    connect(ToolButton9, &QToolButton::clicked, this, Guarded([this](auto &&...) { TreeRefreshClick(); }));
+    connect(tbRefresh1, &QToolButton::clicked, this, Guarded([this](auto &&...) { TreeRefreshClick(); }));
     layout->addWidget(ToolBar2);
 
     TreeView1 = new Uis::TTreeView(TabControl1);
@@ -344,21 +341,23 @@ QWidget *TmainFrm::CreateArchivePanel()
     layout->setSpacing(0);
 
     pnlSearch1 = new QWidget(TabControl3);
-    pnlSearch1->setFixedHeight(41);
-    Label1 = new QLabel(QStringLiteral("关键字"), pnlSearch1);
-    Label1->move(24, 11);
-    edtKeyword1 = new Uis::TEdit(pnlSearch1);
-    edtKeyword1->setGeometry(72, 7, 249, 21);
+    edtKeyword1 = new Uis::TEdit;
+    edtKeyword1->setMinimumWidth(249);
     // Enter in the keyword box searches rather than moving on to the next control.
     edtKeyword1->SetTabOnEnter(false);
-    connect(edtKeyword1, &QLineEdit::returnPressed, this, Guarded([this](auto &&...) { Button4Click(); }));
-    Button4 = new QPushButton(QStringLiteral("搜索一下"), pnlSearch1);
-    Button4->setGeometry(330, 4, 90, 25);
-    Button4->setAutoDefault(false);
-    btnFindmore1 = new QPushButton(QStringLiteral("高级 >>"), pnlSearch1);
-    btnFindmore1->setGeometry(431, 4, 75, 25);
-    btnFindmore1->setAutoDefault(false);
-    connect(Button4, &QPushButton::clicked, this, Guarded([this](auto &&...) { Button4Click(); }));
+    connect(edtKeyword1, &QLineEdit::returnPressed, this, Guarded([this](auto &&...) { btnSearch1Click(); }));
+    btnSearch1 = Form::Button(QStringLiteral("搜索一下"), QStringLiteral("btnSearch1"));
+    btnSearch1->setMinimumWidth(90);
+    btnFindmore1 = Form::Button(QStringLiteral("高级 >>"), QStringLiteral("btnFindmore1"));
+    auto *searchRow = new QHBoxLayout(pnlSearch1);
+    searchRow->setContentsMargins(24, 4, 8, 4);
+    searchRow->addWidget(Form::Caption(QStringLiteral("关键字"), edtKeyword1));
+    searchRow->addWidget(edtKeyword1);
+    searchRow->addSpacing(6);
+    searchRow->addWidget(btnSearch1);
+    searchRow->addWidget(btnFindmore1);
+    searchRow->addStretch(1);
+    connect(btnSearch1, &QPushButton::clicked, this, Guarded([this](auto &&...) { btnSearch1Click(); }));
     connect(btnFindmore1, &QPushButton::clicked, this, Guarded([this](auto &&...) { btnFindmore1Click(); }));
     layout->addWidget(pnlSearch1);
 
@@ -386,7 +385,6 @@ QWidget *TmainFrm::CreateArchivePanel()
 QWidget *TmainFrm::CreateLendPanel()
 {
     TabControl2 = new QWidget(this);
-    TabControl2->setFixedHeight(229);
     auto *layout = new QVBoxLayout(TabControl2);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -412,10 +410,16 @@ QWidget *TmainFrm::CreateLendPanel()
             [this](auto &&...) { LendEditAction1->trigger(); });
 
     pnlLendButtons1 = new QWidget(pnlLend1);
-    pnlLendButtons1->setFixedWidth(124);
-    btnLendAdd1 = ActionPushButton(pnlLendButtons1, LendAddAction1, QRect(24, 16, 75, 25));
-    btnLendEdit1 = ActionPushButton(pnlLendButtons1, LendEditAction1, QRect(24, 48, 75, 25));
-    btnLendDelete1 = ActionPushButton(pnlLendButtons1, LendDeleteAction1, QRect(24, 88, 75, 25));
+    btnLendAdd1 = ActionPushButton(LendAddAction1, QStringLiteral("btnLendAdd1"));
+    btnLendEdit1 = ActionPushButton(LendEditAction1, QStringLiteral("btnLendEdit1"));
+    btnLendDelete1 = ActionPushButton(LendDeleteAction1, QStringLiteral("btnLendDelete1"));
+    auto *buttons = new QVBoxLayout(pnlLendButtons1);
+    buttons->setContentsMargins(24, 16, 24, 8);
+    buttons->addWidget(btnLendAdd1);
+    buttons->addWidget(btnLendEdit1);
+    buttons->addSpacing(8);
+    buttons->addWidget(btnLendDelete1);
+    buttons->addStretch(1);
     lendLayout->addWidget(pnlLendButtons1);
 
     connect(TabBar2, &QTabBar::currentChanged, this, Guarded([this](auto &&...) { TabControl2Change(); }));
@@ -477,7 +481,7 @@ void TmainFrm::TreeView1Change(const RCata &selected)
     m_archiveList->Query();
 }
 
-void TmainFrm::Button4Click()
+void TmainFrm::btnSearch1Click()
 {
     TArchiveWhere *where = m_archiveList->Where();
     where->Reset();
@@ -606,25 +610,14 @@ void TmainFrm::TreeRefreshClick()
 
 // ---- closing ----
 
-void TmainFrm::keyPressEvent(QKeyEvent *event)
-{
-    // A dialog closes on Escape and presses its default button on Enter; the main window
-    // does neither.
-    QWidget::keyPressEvent(event);
-}
-
 void TmainFrm::closeEvent(QCloseEvent *event)
 {
-    TaFrm::closeEvent(event);
-    if (event->isAccepted())
-        RunClosingSteps();
-}
-
-void TmainFrm::done(int result)
-{
-    TaFrm::done(result);
-    if (isHidden())
-        RunClosingSteps();
+    if (!CloseAllowed(QDialog::Rejected)) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+    RunClosingSteps();
 }
 
 void TmainFrm::RunClosingSteps()

@@ -7,6 +7,8 @@
 #include "Archive.h"
 #include "BaseWindow.h"
 
+#include <QMainWindow>
+
 #include <QList>
 #include <QStringList>
 
@@ -18,6 +20,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QSplitter;
+class QStatusBar;
 class QStackedWidget;
 class QTabBar;
 class QToolBar;
@@ -30,7 +33,7 @@ class TEdit;
 class TTreeView;
 } // namespace Uis
 
-class TmainFrm : public TaFrm
+class TmainFrm : public QMainWindow, public WindowBehaviour
 {
     Q_OBJECT
 public:
@@ -58,8 +61,6 @@ public:
 
     // Whether the closing steps have run; they run once, whichever way the window closed.
     bool ClosingStepsDone() const { return m_closingStepsDone; }
-    // Every way of closing ends here or in closeEvent; both run the closing steps.
-    void done(int result) override;
 
     TArchiveList *ArchiveList() const { return m_archiveList; }
     TLendList *LendList() const { return m_lendList; }
@@ -70,23 +71,23 @@ public:
     QToolButton *tbTree1;
     QToolButton *tbAdd1;
     QToolButton *tbOpen1;
-    QToolButton *ToolButton1;
+    QToolButton *tbFind1;
     QToolButton *tbOutput1;
-    QToolButton *ToolButton5;
+    QToolButton *tbExit1;
     QMenu *PopupMenu1;
 
     QSplitter *Splitter1;
+    QStatusBar *StatusBar1;
     QWidget *TabControl1;
     QToolBar *ToolBar2;
-    QToolButton *ToolButton8;
-    QToolButton *ToolButton9;
+    QToolButton *tbCataSettings1;
+    QToolButton *tbRefresh1;
     Uis::TTreeView *TreeView1;
 
     QWidget *TabControl3;
     QWidget *pnlSearch1;
-    QLabel *Label1;
     Uis::TEdit *edtKeyword1;
-    QPushButton *Button4;
+    QPushButton *btnSearch1;
     QPushButton *btnFindmore1;
     TpzGridcx *ArchiveGrid1;
 
@@ -137,7 +138,7 @@ public:
 
     // ---- handlers ----
     void tbTree1Click();
-    void Button4Click();
+    void btnSearch1Click();
     void btnFindmore1Click();
     void TreeView1Change(const RCata &selected);
     void TabControl2Change();
@@ -159,8 +160,8 @@ public:
     void TreeRefreshClick();
 
 protected:
+    // Every way of closing ends here and runs the closing steps.
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void CreateActions();

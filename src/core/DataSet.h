@@ -23,7 +23,7 @@ enum class FieldKind {
     Float,   // double
     Boolean,
     DateTime,   // date with time of day
-    String,     // short text (byte text in the original system)
+    String,     // short text (GBK bytes where it crosses a file boundary)
     WideString, // short text
     Memo,       // long text, never cut
     Blob,       // bytes

@@ -35,11 +35,11 @@ QString DateTimeToStr(const QDateTime &value);
 
 // Reads a date in the order of the short format, the parts split by the date separator,
 // one or two digits for month and day, two or four for the year (surrounding blanks are
-// ignored). Failure raises EConvertError "\"<text>\" 不是有效的日期.".
+// ignored). Failure raises EConvertError naming the text.
 QDate StrToDate(const QString &text);
 bool TryStrToDate(const QString &text, QDate &value);
 // A date as above, optionally followed by a blank and a time h:n or h:n:s. Failure raises
-// EConvertError "\"<text>\" 不是有效的日期和时间.".
+// EConvertError naming the text.
 QDateTime StrToDateTime(const QString &text);
 bool TryStrToDateTime(const QString &text, QDateTime &value);
 

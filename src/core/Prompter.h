@@ -24,7 +24,7 @@ public:
     // A modal input box. Answers false when cancelled; `value` holds the initial and the typed text.
     virtual bool InputBox(const QString &caption, const QString &prompt, QString &value,
                           bool password = false) = 0;
-    // File dialogs take filters in the "名称|*.a;*.b|..." form. Empty answer: cancelled.
+    // File dialogs take filters in the "Name|*.a;*.b|..." form. Empty answer: cancelled.
     virtual QString OpenFileName(const QString &caption, const QString &filter,
                                  const QString &initial = {}) = 0;
     virtual QString SaveFileName(const QString &caption, const QString &filter, const QString &defaultExt,

@@ -78,8 +78,8 @@ public:
     TDatabase(const TDatabase &) = delete;
     TDatabase &operator=(const TDatabase &) = delete;
 
-    // Closes, takes the new string and opens; a failure shows
-    // "连接时失败,提示如下:\r\n%s" and answers false.
+    // Closes, takes the new string and opens; a failure shows the connection failure with the
+    // engine's message and answers false.
     bool Open(const QString &connectionString);
     bool Connected() const;
     // Opens (raising the engine's error when that fails) or closes with the string it holds.

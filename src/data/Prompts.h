@@ -4,10 +4,11 @@
 #include <QByteArray>
 #include <QString>
 
-// The information box: "\r\n" + message + "\t", caption "信息", one button "确定".
+// The information box: the message between a leading line break and a trailing tab, with
+// the information caption and one OK button.
 void ShowInfo(const QString &message);
-// The delete question: "\r您确定要删除 %s 吗?\t\t" (empty `what` asks about "当前记录"),
-// caption "警告", buttons "确定" and "取消". True only for "确定".
+// The delete question naming `what` (empty asks about the current record), with the warning
+// caption and OK and Cancel. True only for OK.
 bool ConfirmDelete(const QString &what = {});
 // Symmetric byte-wise scrambling with the fixed key; applying it twice gives the bytes back.
 QByteArray Scramble(const QByteArray &bytes);

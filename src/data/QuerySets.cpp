@@ -2,6 +2,8 @@
 
 #include "Prompts.h"
 
+#include <QScopeGuard>
+
 TRecordSet *SharedRecordSet = nullptr;
 
 QString SqlErrorText(const QString &statement, const QString &message)
@@ -29,20 +31,25 @@ int OpenList(TDataSet &dataSet, const QString &statement, const TDBParameters &p
     return dataSet.RecordCount();
 }
 
-TField *DeclareField(TDataSet &dataSet, FieldKind kind, const QString &name, bool visible,
-                     const QString &caption)
+} // namespace
+
+// ---- DataSetOwner ----
+
+DataSetOwner::DataSetOwner(QObject *owner) : QObject(owner), m_dataSet(new TDataSet(this)) {}
+
+DataSetOwner::~DataSetOwner() = default;
+
+TField *DataSetOwner::DeclareField(FieldKind kind, const QString &name, bool visible, const QString &caption)
 {
-    TField *field = dataSet.AddField(kind, name);
+    TField *field = m_dataSet->AddField(kind, name);
     field->SetDisplayLabel(caption);
     field->SetVisible(visible);
     return field;
 }
 
-} // namespace
-
 // ---- TQuerySet ----
 
-TQuerySet::TQuerySet(QObject *owner) : QObject(owner), m_dataSet(new TDataSet(this)) {}
+TQuerySet::TQuerySet(QObject *owner) : DataSetOwner(owner) {}
 
 TQuerySet::~TQuerySet() = default;
 
@@ -56,7 +63,7 @@ int TQuerySet::Open(const QString &statement, const TDBParameters &params)
 TField *TQuerySet::AddField(FieldKind kind, const QString &name, int size, bool visible,
                             const QString &caption)
 {
-    TField *field = DeclareField(*m_dataSet, kind, name, visible, caption);
+    TField *field = DeclareField(kind, name, visible, caption);
     field->SetDisplayWidth(75);
     if (size >= 0)
         field->SetSize(size);
@@ -73,21 +80,28 @@ void TQuerySet::Reload(TField *keyField)
     }
     if (m_dataSet->Active()) {
         m_dataSet->DisableControls();
-        try {
-            Database->OpenQuery(m_statement, m_params, *m_dataSet);
-        } catch (...) {
-            m_dataSet->EnableControls();
-            throw;
-        }
-        m_dataSet->EnableControls();
+        const auto enable = qScopeGuard([this] { m_dataSet->EnableControls(); });
+        Database->OpenQuery(m_statement, m_params, *m_dataSet);
     }
     if (keyField && m_dataSet->Active())
         m_dataSet->Locate(keyName, key);
 }
 
+void TQuerySet::MirrorRow(const QString &keyName, const QVariant &key, const std::function<void()> &fill)
+{
+    if (!m_dataSet->Active())
+        return;
+    if (m_dataSet->Locate(keyName, key))
+        m_dataSet->Edit();
+    else
+        m_dataSet->Append();
+    fill();
+    m_dataSet->Post();
+}
+
 // ---- TRecordSet ----
 
-TRecordSet::TRecordSet(QObject *owner) : QObject(owner), m_dataSet(new TDataSet(this)) {}
+TRecordSet::TRecordSet(QObject *owner) : DataSetOwner(owner) {}
 
 TRecordSet::~TRecordSet() = default;
 
@@ -101,7 +115,7 @@ TField *TRecordSet::AddField(FieldKind kind, const QString &name, int size, bool
                              const QString &caption)
 {
     m_declared = true;
-    TField *field = DeclareField(*m_dataSet, kind, name, visible, caption);
+    TField *field = DeclareField(kind, name, visible, caption);
     if (size >= 0)
         field->SetSize(size);
     return field;
@@ -135,7 +149,7 @@ QString TRecordSet::JoinValues(TField *field, const QString &separator)
 
 // ---- TPzClientDataSet ----
 
-TPzClientDataSet::TPzClientDataSet(QObject *owner) : QObject(owner), m_dataSet(new TDataSet(this)) {}
+TPzClientDataSet::TPzClientDataSet(QObject *owner) : DataSetOwner(owner) {}
 
 TPzClientDataSet::~TPzClientDataSet()
 {
@@ -144,7 +158,7 @@ TPzClientDataSet::~TPzClientDataSet()
 
 TField *TPzClientDataSet::AddField(FieldKind kind, const QString &name, bool visible, const QString &caption)
 {
-    return DeclareField(*m_dataSet, kind, name, visible, caption);
+    return DeclareField(kind, name, visible, caption);
 }
 
 TField *TPzClientDataSet::AddFieldDef(FieldKind kind, const QString &name, int size, bool visible,

@@ -7,15 +7,32 @@
 
 #include <QObject>
 
+#include <functional>
+
+// What every list and condition record shares: its own data set, with declared fields.
+class DataSetOwner : public QObject
+{
+    Q_OBJECT
+public:
+    TDataSet *DataSet() const { return m_dataSet; }
+
+protected:
+    explicit DataSetOwner(QObject *owner);
+    ~DataSetOwner() override;
+    // A field of the name, kind, caption and visibility; its size is the kind's default.
+    TField *DeclareField(FieldKind kind, const QString &name, bool visible, const QString &caption);
+
+    TDataSet *m_dataSet;
+};
+
 // A list read by a parameterised SELECT on the one connection.
-class TQuerySet : public QObject
+class TQuerySet : public DataSetOwner
 {
     Q_OBJECT
 public:
     explicit TQuerySet(QObject *owner = nullptr);
     ~TQuerySet() override;
 
-    TDataSet *DataSet() const { return m_dataSet; }
     // Runs the statement and answers the number of rows. A failing SELECT shows the SQL error
     // box, and then the closed-data-set error ends the caller.
     int Open(const QString &statement, const TDBParameters &params = {});
@@ -25,23 +42,25 @@ public:
     // whose field of the key field's name holds the value the key field held before.
     void Reload(TField *keyField = nullptr);
     QString SqlText() const { return m_statement; }
+    // Keeps the cached rows in step with a record just saved: the row whose key field holds
+    // `key` is changed, or a row is appended, and `fill` writes the record into it. A list
+    // that was never opened has no rows to keep in step; its next query reads the record.
+    void MirrorRow(const QString &keyName, const QVariant &key, const std::function<void()> &fill);
 
 protected:
-    TDataSet *m_dataSet;
     QString m_statement;
     TDBParameters m_params;
 };
 
 // A list over a statement text; also the scratch set for one-off reads. Without declared
 // fields every result column becomes a field of its name.
-class TRecordSet : public QObject
+class TRecordSet : public DataSetOwner
 {
     Q_OBJECT
 public:
     explicit TRecordSet(QObject *owner = nullptr);
     ~TRecordSet() override;
 
-    TDataSet *DataSet() const { return m_dataSet; }
     QString SqlText() const { return m_statement; }
     int Open(const QString &statement, const TDBParameters &params = {});
     TField *AddField(FieldKind kind, const QString &name, int size, bool visible, const QString &caption);
@@ -53,26 +72,21 @@ public:
     QString JoinValues(TField *field, const QString &separator);
 
 protected:
-    TDataSet *m_dataSet;
     QString m_statement;
     bool m_declared = false;
 };
 
 // An in-memory data set defined field by field.
-class TPzClientDataSet : public QObject
+class TPzClientDataSet : public DataSetOwner
 {
     Q_OBJECT
 public:
     explicit TPzClientDataSet(QObject *owner = nullptr);
     ~TPzClientDataSet() override;
 
-    TDataSet *DataSet() const { return m_dataSet; }
     TField *AddField(FieldKind kind, const QString &name, bool visible, const QString &caption);
     // A field definition: sizes above 20 give min(size, 140); 20 or less the kind's default.
     TField *AddFieldDef(FieldKind kind, const QString &name, int size, bool visible, const QString &caption);
-
-protected:
-    TDataSet *m_dataSet;
 };
 
 // A one-record form of search conditions that input controls bind to. Subclasses declare

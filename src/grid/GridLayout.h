@@ -62,7 +62,7 @@ public:
 
     // "Code ASC,Name DESC": the rows with a direction, top first.
     QString SortString() const;
-    // The same from the labels: "档案编号 升序,档案名称 降序".
+    // The same with the fields' labels and the directions' words.
     QString SortLabels() const;
     // Reads a sort text: named fields move to the top in the text's order, each ascending
     // unless DESC follows it; unknown names are skipped. Rows not named keep no direction.
@@ -71,7 +71,7 @@ public:
     void CycleDirection(int index);
     void Move(int from, int to);
 
-    // "升序", "降序" or empty.
+    // The word shown for ASC or DESC; empty for no direction.
     static QString DirectionText(const QString &direction);
 
 private:

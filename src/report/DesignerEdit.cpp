@@ -203,95 +203,70 @@ void DocumentChange::MoveObject(const Document &document, const Object *object, 
     AddObject(document, target, newValue); // places every appended object again
 }
 
-Selection DocumentChange::Apply(Document &document) const
+void DocumentChange::Edit(Document &document, bool after, Selection &selection) const
 {
-    Selection selection;
     for (const ObjectEdit &edit : m_objectEdits) {
         Object &object = *ObjectsAt(document, edit.place).at(size_t(edit.place.index));
-        object = edit.after;
+        object = after ? edit.after : edit.before;
         selection.objects.push_back(&object);
     }
     for (const BandEdit &edit : m_bandEdits) {
         Band &band = BandAt(document, edit.page, edit.index);
-        ApplySetup(band, edit.after);
+        ApplySetup(band, after ? edit.after : edit.before);
         selection.bands.push_back(&band);
     }
     for (const PageEdit &edit : m_pageEdits)
-        ApplySetup(*document.pages.at(size_t(edit.page)), edit.after);
+        ApplySetup(*document.pages.at(size_t(edit.page)), after ? edit.after : edit.before);
+}
 
-    auto removedObjects = m_removedObjects;
-    std::sort(removedObjects.rbegin(), removedObjects.rend(), ObjectEntryBefore<ObjectEntry>);
-    for (const ObjectEntry &entry : removedObjects) {
-        auto &objects = ObjectsAt(document, entry.place);
-        objects.erase(objects.begin() + entry.place.index);
+// Objects go before bands, each from the back, so that every place still points where it did.
+void DocumentChange::Take(Document &document, std::vector<ObjectEntry> objects, std::vector<BandEntry> bands)
+{
+    std::sort(objects.rbegin(), objects.rend(), ObjectEntryBefore<ObjectEntry>);
+    for (const ObjectEntry &entry : objects) {
+        auto &list = ObjectsAt(document, entry.place);
+        list.erase(list.begin() + entry.place.index);
     }
-    auto removedBands = m_removedBands;
-    std::sort(removedBands.rbegin(), removedBands.rend(), BandEntryBefore<BandEntry>);
-    for (const BandEntry &entry : removedBands) {
-        auto &bands = document.pages.at(size_t(entry.page))->bands;
-        bands.erase(bands.begin() + entry.index);
+    std::sort(bands.rbegin(), bands.rend(), BandEntryBefore<BandEntry>);
+    for (const BandEntry &entry : bands) {
+        auto &list = document.pages.at(size_t(entry.page))->bands;
+        list.erase(list.begin() + entry.index);
     }
+}
 
-    auto addedBands = m_addedBands;
-    std::sort(addedBands.begin(), addedBands.end(), BandEntryBefore<BandEntry>);
-    for (const BandEntry &entry : addedBands) {
-        auto &bands = document.pages.at(size_t(entry.page))->bands;
-        auto it = bands.insert(bands.begin() + entry.index, entry.band->Clone());
+// Bands go before the objects they may hold, each from the front.
+void DocumentChange::Put(Document &document, std::vector<BandEntry> bands, std::vector<ObjectEntry> objects,
+                         Selection &selection)
+{
+    std::sort(bands.begin(), bands.end(), BandEntryBefore<BandEntry>);
+    for (const BandEntry &entry : bands) {
+        auto &list = document.pages.at(size_t(entry.page))->bands;
+        auto it = list.insert(list.begin() + entry.index, entry.band->Clone());
         selection.bands.push_back(it->get());
     }
-    auto addedObjects = m_addedObjects;
-    std::sort(addedObjects.begin(), addedObjects.end(), ObjectEntryBefore<ObjectEntry>);
-    for (const ObjectEntry &entry : addedObjects) {
-        auto &objects = ObjectsAt(document, entry.place);
-        auto it = objects.insert(objects.begin() + entry.place.index, std::make_unique<Object>(entry.value));
+    std::sort(objects.begin(), objects.end(), ObjectEntryBefore<ObjectEntry>);
+    for (const ObjectEntry &entry : objects) {
+        auto &list = ObjectsAt(document, entry.place);
+        auto it = list.insert(list.begin() + entry.place.index, std::make_unique<Object>(entry.value));
         selection.objects.push_back(it->get());
     }
+}
+
+Selection DocumentChange::Apply(Document &document) const
+{
+    Selection selection;
+    Edit(document, true, selection);
+    Take(document, m_removedObjects, m_removedBands);
+    Put(document, m_addedBands, m_addedObjects, selection);
     return selection;
 }
 
 Selection DocumentChange::Revert(Document &document) const
 {
     Selection selection;
-    auto addedObjects = m_addedObjects;
-    std::sort(addedObjects.rbegin(), addedObjects.rend(), ObjectEntryBefore<ObjectEntry>);
-    for (const ObjectEntry &entry : addedObjects) {
-        auto &objects = ObjectsAt(document, entry.place);
-        objects.erase(objects.begin() + entry.place.index);
-    }
-    auto addedBands = m_addedBands;
-    std::sort(addedBands.rbegin(), addedBands.rend(), BandEntryBefore<BandEntry>);
-    for (const BandEntry &entry : addedBands) {
-        auto &bands = document.pages.at(size_t(entry.page))->bands;
-        bands.erase(bands.begin() + entry.index);
-    }
-
-    auto removedBands = m_removedBands;
-    std::sort(removedBands.begin(), removedBands.end(), BandEntryBefore<BandEntry>);
-    for (const BandEntry &entry : removedBands) {
-        auto &bands = document.pages.at(size_t(entry.page))->bands;
-        auto it = bands.insert(bands.begin() + entry.index, entry.band->Clone());
-        selection.bands.push_back(it->get());
-    }
-    auto removedObjects = m_removedObjects;
-    std::sort(removedObjects.begin(), removedObjects.end(), ObjectEntryBefore<ObjectEntry>);
-    for (const ObjectEntry &entry : removedObjects) {
-        auto &objects = ObjectsAt(document, entry.place);
-        auto it = objects.insert(objects.begin() + entry.place.index, std::make_unique<Object>(entry.value));
-        selection.objects.push_back(it->get());
-    }
-
-    for (const ObjectEdit &edit : m_objectEdits) {
-        Object &object = *ObjectsAt(document, edit.place).at(size_t(edit.place.index));
-        object = edit.before;
-        selection.objects.push_back(&object);
-    }
-    for (const BandEdit &edit : m_bandEdits) {
-        Band &band = BandAt(document, edit.page, edit.index);
-        ApplySetup(band, edit.before);
-        selection.bands.push_back(&band);
-    }
-    for (const PageEdit &edit : m_pageEdits)
-        ApplySetup(*document.pages.at(size_t(edit.page)), edit.before);
+    Take(document, m_addedObjects, m_addedBands);
+    Put(document, m_removedBands, m_removedObjects, selection);
+    Edit(document, false, selection);
     return selection;
 }
 

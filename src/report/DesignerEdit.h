@@ -124,6 +124,11 @@ private:
     // Appended objects follow what stays in their band, so their places move with every
     // removal the change learns of.
     void PlaceAppended();
+    // The edits in place, to their after (or before) state.
+    void Edit(Document &document, bool after, Selection &selection) const;
+    static void Take(Document &document, std::vector<ObjectEntry> objects, std::vector<BandEntry> bands);
+    static void Put(Document &document, std::vector<BandEntry> bands, std::vector<ObjectEntry> objects,
+                    Selection &selection);
 
     std::vector<ObjectEdit> m_objectEdits;
     std::vector<BandEdit> m_bandEdits;

@@ -57,15 +57,6 @@ bool TArchiveList::SaveToList(RArchive &archive)
 {
     if (!SaveArchive(archive))
         return false;
-    TDataSet *rows = DataSet();
-    // A list that was never opened has no rows to mirror; the next query shows the archive.
-    if (!rows->Active())
-        return true;
-    if (rows->Locate(QStringLiteral("Id"), archive.Id))
-        rows->Edit();
-    else
-        rows->Append();
-    SetAsData(archive);
-    rows->Post();
+    MirrorRow(QStringLiteral("Id"), archive.Id, [&] { SetAsData(archive); });
     return true;
 }

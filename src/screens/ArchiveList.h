@@ -13,7 +13,7 @@ class TArchiveList : public TArchiveSet
 {
     Q_OBJECT
 public:
-    // Called by the form's "借阅" button with the archive as the form was opened with it.
+    // Called by the form's lending button with the archive as the form was opened with it.
     using TLendCallback = std::function<void(const RArchive &archive)>;
 
     explicit TArchiveList(QObject *owner = nullptr);

@@ -64,15 +64,6 @@ bool TLendList::SaveToList(RLend &lend)
 {
     if (!SaveLend(lend))
         return false;
-    TDataSet *rows = DataSet();
-    // A list that was never opened has no rows to keep in step; the next query reads it.
-    if (!rows->Active())
-        return true;
-    if (rows->Locate(QStringLiteral("Id"), lend.Id))
-        rows->Edit();
-    else
-        rows->Append();
-    SetAsData(lend);
-    rows->Post();
+    MirrorRow(QStringLiteral("Id"), lend.Id, [&] { SetAsData(lend); });
     return true;
 }

@@ -14,7 +14,7 @@ public:
     explicit TLendList(QObject *owner = nullptr);
 
     // Opens the lending form for a new lending of the archive when one of its copies is free
-    // by the record's own counts; otherwise warns "没有可以出借的档案份数." and opens nothing.
+    // by the record's own counts; otherwise warns that no copy is left and opens nothing.
     void NewLend(const RArchive &archive);
     // Opens the lending form on the current row; nothing without one.
     void EditCurrent();

@@ -60,15 +60,15 @@ public:
     bool CheckPasswd(const QString &passwd);
     // The silent test.
     bool HasRight(int rightNo) const;
-    // The checking test: a refused right shows "对不起,您没有该功能的操作权限,请与管理员联系(N)."
-    // and then, with abandon, ends the user command silently (EAbort); without, answers false.
+    // The checking test: a refused right shows the refusal naming the right's number and
+    // then, with abandon, ends the user command silently (EAbort); without, answers false.
     bool CheckRight(int rightNo, bool abandon = true) const;
     // Writes a new password for the operator in the object and answers the stored text. The
     // object's own Password is left as it was; the caller decides when it changes.
     QString SavePasswd(const QString &newPasswd);
     // The password change once its dialog has been confirmed: a wrong current password raises
-    // Exception "当前密码验证失败,请确认并重新输入."; otherwise the new password is saved, the
-    // object takes it and the information box says "密码更改成功! 下次登陆时请使用新密码.".
+    // an Exception; otherwise the new password is saved, the object takes it and the
+    // information box confirms the change.
     void ReplacePasswd(const QString &prePasswd, const QString &newPasswd);
 };
 

@@ -38,7 +38,7 @@ QString EditDoubleToText(double value);                          // 0 gives empt
 QString EditIntegerToText(int value);                            // 0 gives empty
 QString EditDateToText(const QVariant &value);                   // null gives empty
 QString EditDateTimeToText(const QVariant &value);               // null gives empty
-QVariant EditTextToVariant(TEditType type, const QString &text); // the toolkit's own errors
+QVariant EditTextToVariant(TEditType type, const QString &text); // the general conversion errors
 QString EditVariantToText(TEditType type, const QVariant &value);
 // The shortest general form of a floating-point number.
 QString GeneralFloatText(double value);

@@ -13,6 +13,7 @@
 #include "Finder.h"
 #include "Globals.h"
 #include "HelpWindow.h"
+#include "LayoutCheck.h"
 #include "LendEdit.h"
 #include "LendList.h"
 #include "Login.h"
@@ -342,7 +343,7 @@ private slots:
         QVERIFY(window.TreeView1->SelectByCode(cataCode));
         if (!keyword.isNull()) {
             window.edtKeyword1->setText(keyword);
-            QTest::mouseClick(window.Button4, Qt::LeftButton);
+            QTest::mouseClick(window.btnSearch1, Qt::LeftButton);
         }
         QCOMPARE(ColumnOf(*window.ArchiveList(), QStringLiteral("Code")), codes);
         QCOMPARE(window.ArchiveGrid1->RowCount(), codes.size());
@@ -362,7 +363,7 @@ private slots:
             finder.edtName1->setText(QStringLiteral("图"));
             return PressOk(finder, finder.btnOk1);
         });
-        QTest::mouseClick(window.ToolButton1, Qt::LeftButton);
+        QTest::mouseClick(window.tbFind1, Qt::LeftButton);
         QCOMPARE(prompts.Dialogs(), QStringList{QStringLiteral("TFinderFrm")});
         QCOMPARE(ColumnOf(*window.ArchiveList(), QStringLiteral("Code")),
                  QStringList{QStringLiteral("TZ-01")});
@@ -459,7 +460,7 @@ private slots:
         TmainFrm window;
         window.show();
         window.edtKeyword1->setText(keyword);
-        QTest::mouseClick(window.Button4, Qt::LeftButton);
+        QTest::mouseClick(window.btnSearch1, Qt::LeftButton);
         QTest::mouseClick(window.btnLendAdd1, Qt::LeftButton);
         QCOMPARE(prompts.Dialogs(), dialogs);
         QVERIFY(prompts.History().isEmpty());
@@ -484,7 +485,7 @@ private slots:
         }
         // A search lands on a new first archive, and its lendings follow.
         window.edtKeyword1->setText(QStringLiteral("年度"));
-        QTest::mouseClick(window.Button4, Qt::LeftButton);
+        QTest::mouseClick(window.btnSearch1, Qt::LeftButton);
         QCOMPARE(ColumnOf(*window.LendList(), QStringLiteral("Borrower")),
                  QStringList{QStringLiteral("王五")});
         QVERIFY(prompts.History().isEmpty());
@@ -503,6 +504,29 @@ private slots:
         QTest::mouseClick(window.tbTree1, Qt::LeftButton);
         QVERIFY(window.tbTree1->isChecked());
         QVERIFY(window.TabControl1->isVisible());
+    }
+
+    // A main window with its bars; its panels clip nothing, at the normal font and larger.
+    void windowFrame()
+    {
+        ScriptedPrompter prompts;
+        for (int scale : {2, 3}) {
+            TmainFrm window;
+            QCOMPARE(window.menuBar(), window.MainMenu1);
+            QCOMPARE(window.statusBar(), window.StatusBar1);
+            QCOMPARE(window.toolBarArea(window.ToolBar1), Qt::TopToolBarArea);
+            QFont font = window.font();
+            font.setPixelSize(12 * scale / 2);
+            window.setFont(font);
+            window.setWindowState(Qt::WindowNoState);
+            window.resize(879, 556);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            for (QWidget *panel : {window.pnlSearch1, window.pnlLendButtons1}) {
+                const QStringList clipped = LayoutCheck::Clipped(panel);
+                QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
+            }
+        }
     }
 
     void commandsWithoutWindows()
@@ -565,7 +589,7 @@ private slots:
         else if (how == "menu")
             window.ExitItem1->trigger();
         else
-            QTest::mouseClick(window.ToolButton5, Qt::LeftButton);
+            QTest::mouseClick(window.tbExit1, Qt::LeftButton);
         QVERIFY(!window.isVisible());
         QVERIFY(window.ClosingStepsDone());
         // Feedback is asked while the connection is still open; afterwards it is closed.

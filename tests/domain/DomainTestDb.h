@@ -8,7 +8,11 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QVariantMap>
+
 #include <QTest>
+#include <initializer_list>
+#include <utility>
 
 namespace DomainTest {
 
@@ -47,6 +51,23 @@ inline void InsertLend(int id, int arcId, const QVariant &lendate, const QString
          DBParam(QStringLiteral("Lendate"), lendate), DBParam(QStringLiteral("Borrower"), borrower),
          DBParam(QStringLiteral("Bordept"), bordept), DBParam(QStringLiteral("Headline"), QVariant()),
          DBParam(QStringLiteral("Returndate"), returndate)});
+}
+
+// Search conditions by field name, for data rows: Cond({{"Name", "abc"}, {"Id", 3}}).
+inline QVariantMap Cond(std::initializer_list<std::pair<const char *, QVariant>> pairs)
+{
+    QVariantMap map;
+    for (const auto &[key, value] : pairs)
+        map.insert(QString::fromLatin1(key), value);
+    return map;
+}
+
+// Sets exactly the given conditions on a condition record.
+template <class Where> void SetConditions(Where &where, const QVariantMap &conditions)
+{
+    where.Reset();
+    for (auto it = conditions.cbegin(); it != conditions.cend(); ++it)
+        where.DataSet()->FieldByName(it.key())->SetValue(it.value());
 }
 
 // The first column of every row of a statement, as text (null reads as "<null>").

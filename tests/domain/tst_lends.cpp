@@ -48,21 +48,6 @@ bool OpenFixture(const QString &engine)
     return true;
 }
 
-void SetConditions(TLendWhere &where, const QVariantMap &conditions)
-{
-    where.Reset();
-    for (auto it = conditions.cbegin(); it != conditions.cend(); ++it)
-        where.DataSet()->FieldByName(it.key())->SetValue(it.value());
-}
-
-QVariantMap Cond(std::initializer_list<std::pair<const char *, QVariant>> pairs)
-{
-    QVariantMap map;
-    for (const auto &[key, value] : pairs)
-        map.insert(QString::fromLatin1(key), value);
-    return map;
-}
-
 } // namespace
 
 class TLendsTest : public QObject

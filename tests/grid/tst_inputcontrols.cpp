@@ -237,7 +237,7 @@ private slots:
         QTest::newRow("number") << etNumber << "1.5" << QVariant(1.5) << none;
         QTest::newRow("integer") << etInteger << "12" << QVariant(12) << none;
         QTest::newRow("free") << etFree << "abc" << QVariant(QStringLiteral("abc")) << none;
-        // Not the edit box's own messages: the toolkit's conversion errors.
+        // Not the edit box's own messages: the general conversion errors.
         QTest::newRow("number bad") << etNumber << "x" << QVariant()
                                     << "'x' is not a valid floating point value";
         QTest::newRow("integer bad") << etInteger << "1.5" << QVariant()

@@ -23,7 +23,7 @@ class QStackedWidget;
 
 namespace Report {
 
-// The kinds' names as the designer shows them ("主数据", ...).
+// The kinds' names as the designer shows them.
 QString BandKindTitle(BandKind kind);
 QString ObjectKindTitle(ObjectKind kind);
 
