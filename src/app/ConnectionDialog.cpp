@@ -3,6 +3,7 @@
 #include "DBConfig.h"
 #include "Database.h"
 #include "Exceptions.h"
+#include "FormBuilder.h"
 #include "Prompter.h"
 
 #include <QCheckBox>
@@ -69,19 +70,15 @@ void TDBConfigFrm::BuildControls()
     QFont formFont(QStringLiteral("宋体"));
     formFont.setPixelSize(12);
     setFont(formFont);
-    setFixedSize(516, 368);
 
-    auto edit = [](QWidget *page, const char *name, bool password = false) {
-        auto *control = new QLineEdit(page);
-        control->setObjectName(QLatin1String(name));
+    auto edit = [](const char *name, bool password = false) {
+        auto *control = Form::Named(new QLineEdit, QLatin1String(name));
         if (password)
             control->setEchoMode(QLineEdit::Password);
         return control;
     };
-    auto label = [](QWidget *page, const QString &text) { return new QLabel(text, page); };
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = Form::Named(new QLabel(this), QStringLiteral("Image1"));
     Image1->setFixedSize(100, 80);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(48, 48));
@@ -90,116 +87,104 @@ void TDBConfigFrm::BuildControls()
                                 QStringLiteral("1.单机版用户，请检查数据库文件是否存在或者已被破坏；"),
                                 QStringLiteral("2.网络版用户，请检查网络是否畅通以及数据库服务器是否启动。"),
                                 QStringLiteral("另外，请检查以下连接参数是否正确：")})
-        notes->addWidget(label(this, line));
+        notes->addWidget(Form::Caption(line));
     auto *top = new QHBoxLayout;
     top->addWidget(Image1, 0, Qt::AlignTop);
     top->addLayout(notes, 1);
 
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1 = Form::Named(new QComboBox, QStringLiteral("ComboBox1"));
     ComboBox1->addItems(
         {QStringLiteral("Microsoft OLE DB Provider for Sql Server"), QStringLiteral("SQLite 本地数据库文件"),
          QStringLiteral("PzSoft Dip Provider for Sql Server"), QStringLiteral("PostgreSQL 数据库服务器")});
     auto *providerRow = new QHBoxLayout;
-    providerRow->addWidget(label(this, QStringLiteral("提供者")));
+    providerRow->addWidget(Form::Caption(QStringLiteral("提供者"), ComboBox1));
     providerRow->addWidget(ComboBox1, 1);
 
-    auto *group = new QGroupBox(QStringLiteral("参数"), this);
-    Notebook1 = new QStackedWidget(group);
-    Notebook1->setObjectName(QStringLiteral("Notebook1"));
+    auto *group = new QGroupBox(QStringLiteral("参数"));
+    Notebook1 = Form::Named(new QStackedWidget, QStringLiteral("Notebook1"));
     auto *groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(Notebook1);
 
     auto newPage = [this](const char *name) {
-        auto *page = new QWidget(Notebook1);
-        page->setObjectName(QLatin1String(name));
+        auto *page = Form::Named(new QWidget, QLatin1String(name));
         Notebook1->addWidget(page);
         auto *grid = new QGridLayout(page);
+        // The group box around the pages gives the margin.
+        grid->setContentsMargins(0, 0, 0, 0);
         grid->setColumnStretch(1, 1);
-        return std::pair{page, grid};
+        return grid;
+    };
+    // One caption and its edit box per row.
+    auto addRow = [](QGridLayout *grid, int row, const QString &caption, QLineEdit *box) {
+        grid->addWidget(Form::Caption(caption, box), row, 0);
+        grid->addWidget(box, row, 1);
+        return box;
     };
 
     {
-        auto [page, grid] = newPage("mssql");
-        grid->addWidget(label(page, QStringLiteral("服务器")), 0, 0);
-        grid->addWidget(mssqlServerEdit1 = edit(page, "mssqlServerEdit1"), 0, 1);
-        grid->addWidget(label(page, QStringLiteral("端口")), 1, 0);
-        grid->addWidget(mssqlPortEdit1 = edit(page, "mssqlPortEdit1"), 1, 1);
+        QGridLayout *grid = newPage("mssql");
+        mssqlServerEdit1 = addRow(grid, 0, QStringLiteral("服务器"), edit("mssqlServerEdit1"));
+        mssqlPortEdit1 = addRow(grid, 1, QStringLiteral("端口"), edit("mssqlPortEdit1"));
         mssqlPortEdit1->setText(QStringLiteral("1433"));
-        grid->addWidget(label(page, QStringLiteral("数据库名")), 2, 0);
-        grid->addWidget(mssqlDbEdit1 = edit(page, "mssqlDbEdit1"), 2, 1);
-        grid->addWidget(label(page, QStringLiteral("登陆名")), 3, 0);
-        grid->addWidget(mssqlUserEdit1 = edit(page, "mssqlUserEdit1"), 3, 1);
-        grid->addWidget(label(page, QStringLiteral("密 码")), 4, 0);
-        grid->addWidget(mssqlPwEdit1 = edit(page, "mssqlPwEdit1", true), 4, 1);
-        CheckBox1 = new QCheckBox(QStringLiteral("采用智能连接"), page);
-        CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+        mssqlDbEdit1 = addRow(grid, 2, QStringLiteral("数据库名"), edit("mssqlDbEdit1"));
+        mssqlUserEdit1 = addRow(grid, 3, QStringLiteral("登陆名"), edit("mssqlUserEdit1"));
+        mssqlPwEdit1 = addRow(grid, 4, QStringLiteral("密 码"), edit("mssqlPwEdit1", true));
+        CheckBox1 = Form::Named(new QCheckBox(QStringLiteral("采用智能连接")), QStringLiteral("CheckBox1"));
         grid->addWidget(CheckBox1, 5, 1);
     }
     {
-        auto [page, grid] = newPage("jet4");
-        jetDefaultCheckBox1 = new QCheckBox(QStringLiteral("使用默认连接"), page);
-        jetDefaultCheckBox1->setObjectName(QStringLiteral("jetDefaultCheckBox1"));
+        QGridLayout *grid = newPage("jet4");
+        jetDefaultCheckBox1 =
+            Form::Named(new QCheckBox(QStringLiteral("使用默认连接")), QStringLiteral("jetDefaultCheckBox1"));
         grid->addWidget(jetDefaultCheckBox1, 0, 1);
-        grid->addWidget(label(page, QStringLiteral("数据库文件:")), 1, 0);
+        jetfileEdit1 = edit("jetfileEdit1");
+        grid->addWidget(Form::Caption(QStringLiteral("数据库文件:"), jetfileEdit1), 1, 0);
+        // A plain push button, like OK and Cancel: a focused button takes Enter itself.
+        jetFileButton1 =
+            Form::Named(new QPushButton(QStringLiteral("...")), QStringLiteral("jetFileButton1"));
         auto *fileRow = new QHBoxLayout;
-        fileRow->addWidget(jetfileEdit1 = edit(page, "jetfileEdit1"), 1);
-        jetFileButton1 = new QPushButton(QStringLiteral("..."), page);
-        jetFileButton1->setObjectName(QStringLiteral("jetFileButton1"));
-        jetFileButton1->setFixedWidth(28);
+        fileRow->addWidget(jetfileEdit1, 1);
         fileRow->addWidget(jetFileButton1);
         grid->addLayout(fileRow, 1, 1);
-        grid->addWidget(label(page, QStringLiteral("用户名:")), 2, 0);
-        grid->addWidget(jetUserEdit1 = edit(page, "jetUserEdit1"), 2, 1);
-        grid->addWidget(label(page, QStringLiteral("密码:")), 3, 0);
-        grid->addWidget(jetPwEdit1 = edit(page, "jetPwEdit1", true), 3, 1);
+        jetUserEdit1 = addRow(grid, 2, QStringLiteral("用户名:"), edit("jetUserEdit1"));
+        jetPwEdit1 = addRow(grid, 3, QStringLiteral("密码:"), edit("jetPwEdit1", true));
         grid->setRowStretch(4, 1);
     }
     {
-        auto [page, grid] = newPage("pzdip");
-        grid->addWidget(label(page, QStringLiteral("DIP地址")), 0, 0);
-        grid->addWidget(edtDipUrl1 = edit(page, "edtDipUrl1"), 0, 1);
-        grid->addWidget(label(page, QStringLiteral("DIP用户")), 1, 0);
-        grid->addWidget(edtDipUser1 = edit(page, "edtDipUser1"), 1, 1);
+        QGridLayout *grid = newPage("pzdip");
+        edtDipUrl1 = addRow(grid, 0, QStringLiteral("DIP地址"), edit("edtDipUrl1"));
+        edtDipUser1 = addRow(grid, 1, QStringLiteral("DIP用户"), edit("edtDipUser1"));
         grid->setRowStretch(2, 1);
     }
     {
-        auto [page, grid] = newPage("pgsql");
-        grid->addWidget(label(page, QStringLiteral("服务器")), 0, 0);
-        grid->addWidget(pgServerEdit1 = edit(page, "pgServerEdit1"), 0, 1);
-        grid->addWidget(label(page, QStringLiteral("端口")), 1, 0);
-        grid->addWidget(pgPortEdit1 = edit(page, "pgPortEdit1"), 1, 1);
+        QGridLayout *grid = newPage("pgsql");
+        pgServerEdit1 = addRow(grid, 0, QStringLiteral("服务器"), edit("pgServerEdit1"));
+        pgPortEdit1 = addRow(grid, 1, QStringLiteral("端口"), edit("pgPortEdit1"));
         pgPortEdit1->setText(QStringLiteral("5432"));
-        grid->addWidget(label(page, QStringLiteral("数据库名")), 2, 0);
-        grid->addWidget(pgDbEdit1 = edit(page, "pgDbEdit1"), 2, 1);
-        grid->addWidget(label(page, QStringLiteral("登陆名")), 3, 0);
-        grid->addWidget(pgUserEdit1 = edit(page, "pgUserEdit1"), 3, 1);
-        grid->addWidget(label(page, QStringLiteral("密 码")), 4, 0);
-        grid->addWidget(pgPwEdit1 = edit(page, "pgPwEdit1", true), 4, 1);
+        pgDbEdit1 = addRow(grid, 2, QStringLiteral("数据库名"), edit("pgDbEdit1"));
+        pgUserEdit1 = addRow(grid, 3, QStringLiteral("登陆名"), edit("pgUserEdit1"));
+        pgPwEdit1 = addRow(grid, 4, QStringLiteral("密 码"), edit("pgPwEdit1", true));
         grid->setRowStretch(5, 1);
     }
 
-    Button1 = new QPushButton(QStringLiteral("确定(&Y)"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    // Plain push buttons: Enter on a focused one presses it; elsewhere it moves the focus on
+    // (keyPressEvent), so no button is pressed from an edit box.
+    OkButton = Form::Named(new QPushButton(QStringLiteral("确定(&Y)")), QStringLiteral("Button1"));
+    CancelButton = Form::Named(new QPushButton(QStringLiteral("取消")), QStringLiteral("Button2"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(providerRow);
     layout->addWidget(group, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(Form::ButtonRow({}, {OkButton, CancelButton}));
+    Form::SetInitialSize(this, 516, 368);
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this](int index) { ComboBox1Change(index); });
     connect(jetDefaultCheckBox1, &QCheckBox::toggled, this, [this] { jetDefaultCheckBox1Click(); });
     connect(jetFileButton1, &QPushButton::clicked, this,
             [this] { Guard([this] { jetFileButton1Click(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OkButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TDBConfigFrm::ConnectionString() const
@@ -247,7 +232,7 @@ void TDBConfigFrm::jetFileButton1Click()
         jetfileEdit1->setText(file);
 }
 
-void TDBConfigFrm::Button1Click()
+void TDBConfigFrm::OkButtonClick()
 {
     // A port that is not a number is shown and nothing is saved, yet the form still closes
     // with OK: the connect loop tries the unchanged settings and, when they fail, offers the

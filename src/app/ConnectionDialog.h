@@ -52,8 +52,8 @@ public:
     QLineEdit *pgUserEdit1;
     QLineEdit *pgPwEdit1;
 
-    QPushButton *Button1; // "确定(&Y)"
-    QPushButton *Button2; // "取消"
+    QPushButton *OkButton;
+    QPushButton *CancelButton;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -63,7 +63,7 @@ private:
     void ComboBox1Change(int index);
     void jetDefaultCheckBox1Click();
     void jetFileButton1Click();
-    void Button1Click();
+    void OkButtonClick();
 
     std::unique_ptr<TConfiger> m_configer;
 };

@@ -1,34 +1,42 @@
 #include "BatchUpdate.h"
 
+#include "FormBuilder.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 TBatchUpdateFrm::TBatchUpdateFrm(QWidget *owner) : TaFrm(owner)
 {
     setWindowTitle(QStringLiteral("修改"));
     SetCentring(Centring::MainWindow);
-    setFixedSize(400, 221);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("批量更新"), this);
-    GroupBox1->setGeometry(12, 8, 376, 160);
-    (new QLabel(QStringLiteral("项目"), GroupBox1))->setGeometry(16, 24, 120, 18);
-    cbItems1 = new QComboBox(GroupBox1);
+    cbItems1 = new QComboBox;
     cbItems1->setEditable(false);
-    cbItems1->setGeometry(16, 44, 344, 22);
-    (new QLabel(QStringLiteral("值为"), GroupBox1))->setGeometry(16, 80, 120, 18);
-    edtValue1 = new QLineEdit(GroupBox1);
-    edtValue1->setGeometry(16, 100, 344, 22);
+    edtValue1 = new QLineEdit;
     edtValue1->clear();
+    auto *group = new QGroupBox(QStringLiteral("批量更新"));
+    auto *fields = new QVBoxLayout(group);
+    fields->setContentsMargins(16, 8, 16, 16);
+    fields->addWidget(Form::Caption(QStringLiteral("项目"), cbItems1));
+    fields->addWidget(cbItems1);
+    fields->addSpacing(10);
+    fields->addWidget(Form::Caption(QStringLiteral("值为"), edtValue1));
+    fields->addWidget(edtValue1);
+    fields->addStretch(1);
 
-    btnOk1 = new QPushButton(QStringLiteral("确定"), this);
-    btnOk1->setGeometry(212, 184, 75, 25);
-    btnCancel1 = new QPushButton(QStringLiteral("取消"), this);
-    btnCancel1->setGeometry(300, 184, 75, 25);
-    btnOk1->setAutoDefault(false);
-    btnCancel1->setAutoDefault(false);
+    btnOk1 = Form::Button(QStringLiteral("确定"));
+    btnCancel1 = Form::Button(QStringLiteral("取消"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 8, 12, 12);
+    layout->setSpacing(16);
+    layout->addWidget(group, 1);
+    layout->addLayout(Form::ButtonRow({}, {btnOk1, btnCancel1}));
+    Form::SetInitialSize(this, 400, 221);
+
     connect(btnOk1, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel1, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -4,7 +4,6 @@
 #include "BaseWindow.h"
 
 class QComboBox;
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
@@ -24,9 +23,8 @@ public:
     QString Value() const;
     void SetValue(const QString &value);
 
-    QGroupBox *GroupBox1; // "批量更新"
-    QComboBox *cbItems1;  // "项目": selection only
-    QLineEdit *edtValue1; // "值为"
+    QComboBox *cbItems1;  // the field: selection only
+    QLineEdit *edtValue1; // the value it takes
     QPushButton *btnOk1;
     QPushButton *btnCancel1;
 

@@ -1,6 +1,7 @@
 #include "ColumnChooser.h"
 
 #include "DragRowTable.h"
+#include "FormBuilder.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -10,37 +11,31 @@ const QString TxVisibleFrm::Tick = QStringLiteral("√");
 TxVisibleFrm::TxVisibleFrm(RColItems &items, QWidget *parent) : QDialog(parent), m_items(items)
 {
     setWindowTitle(QStringLiteral("列选择"));
-    resize(405, 396);
-    Grid1 = new TDragRowTable(this);
-    btnOk1 = new QPushButton(QStringLiteral("确定(&Y)"), this);
-    btnCancel1 = new QPushButton(QStringLiteral("取消(&Q)"), this);
-    btnOk1->setAutoDefault(false);
-    btnCancel1->setAutoDefault(false);
+    ColumnGrid = new TDragRowTable(this);
+    btnOk1 = Form::Button(QStringLiteral("确定(&Y)"));
+    btnCancel1 = Form::Button(QStringLiteral("取消(&Q)"));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk1);
-    buttons->addWidget(btnCancel1);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Grid1, 1);
-    layout->addLayout(buttons);
+    layout->addWidget(ColumnGrid, 1);
+    layout->addLayout(Form::ButtonRow({}, {btnOk1, btnCancel1}));
+    Form::SetInitialSize(this, 405, 396);
 
     for (int i = 0; i < m_items.size(); ++i)
         m_rows.append({i, m_items[i].Visible});
     Show();
 
-    connect(Grid1, &TDragRowTable::RowClicked, this, &TxVisibleFrm::ToggleRow);
-    connect(Grid1, &TDragRowTable::RowDragged, this, &TxVisibleFrm::MoveRow);
+    connect(ColumnGrid, &TDragRowTable::RowClicked, this, &TxVisibleFrm::ToggleRow);
+    connect(ColumnGrid, &TDragRowTable::RowDragged, this, &TxVisibleFrm::MoveRow);
     connect(btnOk1, &QPushButton::clicked, this, &TxVisibleFrm::OkClick);
     connect(btnCancel1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TxVisibleFrm::Show()
 {
-    Grid1->SetRowCount(int(m_rows.size()));
+    ColumnGrid->SetRowCount(int(m_rows.size()));
     for (int row = 0; row < m_rows.size(); ++row)
-        Grid1->SetRow(row, m_items[m_rows[row].Item].Caption, m_rows[row].Ticked ? Tick : QString(),
-                      m_rows[row].Item);
+        ColumnGrid->SetRow(row, m_items[m_rows[row].Item].Caption, m_rows[row].Ticked ? Tick : QString(),
+                           m_rows[row].Item);
 }
 
 void TxVisibleFrm::ToggleRow(int row)
@@ -57,12 +52,12 @@ void TxVisibleFrm::MoveRow(int from, int to)
         return;
     m_rows.move(from, to);
     Show();
-    Grid1->setCurrentCell(to, 1);
+    ColumnGrid->setCurrentCell(to, 1);
 }
 
 void TxVisibleFrm::OkClick()
 {
-    for (int row = 0; row < Grid1->rowCount(); ++row)
-        m_items[Grid1->RowData(row).toInt()].Visible = Grid1->Value(row) == Tick;
+    for (int row = 0; row < ColumnGrid->rowCount(); ++row)
+        m_items[ColumnGrid->RowData(row).toInt()].Visible = ColumnGrid->Value(row) == Tick;
     accept();
 }

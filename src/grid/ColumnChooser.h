@@ -23,11 +23,11 @@ public:
     // The dialog writes the shown flags into `items` when it closes with OK.
     TxVisibleFrm(RColItems &items, QWidget *parent = nullptr);
 
-    static const QString Tick; // "√"
+    static const QString Tick; // the mark of a shown column
 
-    TDragRowTable *Grid1;
-    QPushButton *btnOk1;     // "确定(&Y)"
-    QPushButton *btnCancel1; // "取消(&Q)"
+    TDragRowTable *ColumnGrid; // one row per column: caption and tick
+    QPushButton *btnOk1;
+    QPushButton *btnCancel1;
 
     // A click on a row.
     void ToggleRow(int row);

@@ -1,6 +1,7 @@
 #include "FilterDialog.h"
 
 #include "DataSet.h"
+#include "FormBuilder.h"
 #include "GridLayout.h"
 #include "Prompter.h"
 
@@ -9,48 +10,50 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
-
-namespace {
-QPushButton *Button(const QString &caption, QWidget *parent, const QRect &geometry)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    button->setGeometry(geometry);
-    return button;
-}
-} // namespace
+#include <QVBoxLayout>
 
 TFltrDlgFrm::TFltrDlgFrm(QWidget *owner) : TaFrm(owner)
 {
     setWindowTitle(QStringLiteral("过滤"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    setFixedSize(377, 364);
 
     Pages = new QStackedWidget(this);
-    Pages->setGeometry(0, 0, 377, 364);
     auto *page1 = new QWidget(Pages);
     auto *page2 = new QWidget(Pages);
     Pages->addWidget(page1);
     Pages->addWidget(page2);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Pages);
 
-    (new QLabel(QStringLiteral("请选择过滤项目"), page1))->setGeometry(16, 12, 200, 18);
-    ListBox1 = new QListWidget(page1);
-    ListBox1->setGeometry(16, 34, 345, 260);
-    (new QLabel(QStringLiteral("双击选择快捷确认"), page1))->setGeometry(16, 300, 160, 18);
-    btnNext1 = Button(QStringLiteral("下一步"), page1, {196, 324, 75, 25});
+    FieldList = new QListWidget;
+    btnNext1 = Form::Button(QStringLiteral("下一步"));
     btnNext1->setEnabled(false);
-    btnCancel1 = Button(QStringLiteral("取消"), page1, {286, 324, 75, 25});
+    btnCancel1 = Form::Button(QStringLiteral("取消"));
+    auto *first = new QVBoxLayout(page1);
+    first->setContentsMargins(16, 12, 16, 15);
+    first->addWidget(Form::Caption(QStringLiteral("请选择过滤项目"), FieldList));
+    first->addWidget(FieldList, 1);
+    first->addWidget(Form::Caption(QStringLiteral("双击选择快捷确认")));
+    first->addLayout(Form::ButtonRow({}, {btnNext1, btnCancel1}));
 
-    (new QLabel(QStringLiteral("请输入关键字"), page2))->setGeometry(16, 12, 200, 18);
-    edtKeyword1 = new QLineEdit(page2);
-    edtKeyword1->setGeometry(16, 34, 345, 22);
-    btnOk1 = Button(QStringLiteral("确定"), page2, {196, 324, 75, 25});
-    btnCancel2 = Button(QStringLiteral("取消"), page2, {286, 324, 75, 25});
+    // The second page ends in the same button row as the first, so OK comes where Next was.
+    edtKeyword1 = new QLineEdit;
+    btnOk1 = Form::Button(QStringLiteral("确定"));
+    btnCancel2 = Form::Button(QStringLiteral("取消"));
+    auto *second = new QVBoxLayout(page2);
+    second->setContentsMargins(16, 12, 16, 15);
+    second->addWidget(Form::Caption(QStringLiteral("请输入关键字"), edtKeyword1));
+    second->addWidget(edtKeyword1);
+    second->addStretch(1);
+    second->addLayout(Form::ButtonRow({}, {btnOk1, btnCancel2}));
+
+    Form::SetInitialSize(this, 377, 364);
 
     // A current row alone (the list takes one when it gets the focus) is not a choice.
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this,
-            [this] { btnNext1->setEnabled(!ListBox1->selectedItems().isEmpty()); });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { Guard([this] { NextClick(); }); });
+    connect(FieldList, &QListWidget::itemSelectionChanged, this,
+            [this] { btnNext1->setEnabled(!FieldList->selectedItems().isEmpty()); });
+    connect(FieldList, &QListWidget::itemDoubleClicked, this, [this] { Guard([this] { NextClick(); }); });
     connect(btnNext1, &QPushButton::clicked, this, [this] { Guard([this] { NextClick(); }); });
     connect(edtKeyword1, &QLineEdit::returnPressed, btnOk1, &QPushButton::click);
     connect(btnOk1, &QPushButton::clicked, this, [this] { Guard([this] { OkClick(); }); });
@@ -61,7 +64,7 @@ TFltrDlgFrm::TFltrDlgFrm(QWidget *owner) : TaFrm(owner)
 void TFltrDlgFrm::SetDataSet(TDataSet *dataSet)
 {
     m_dataSet = dataSet;
-    ListBox1->clear();
+    FieldList->clear();
     if (!dataSet)
         return;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
@@ -69,14 +72,14 @@ void TFltrDlgFrm::SetDataSet(TDataSet *dataSet)
         const bool text = field->Kind() == FieldKind::String || field->Kind() == FieldKind::WideString;
         if (!text || field->Calculated() || !field->Visible())
             continue;
-        auto *item = new QListWidgetItem(field->DisplayLabel(), ListBox1);
+        auto *item = new QListWidgetItem(field->DisplayLabel(), FieldList);
         item->setData(Qt::UserRole, field->FieldName());
     }
 }
 
 void TFltrDlgFrm::NextClick()
 {
-    if (ListBox1->selectedItems().isEmpty())
+    if (FieldList->selectedItems().isEmpty())
         return;
     Pages->setCurrentIndex(1);
     edtKeyword1->setFocus();
@@ -84,7 +87,7 @@ void TFltrDlgFrm::NextClick()
 
 void TFltrDlgFrm::OkClick()
 {
-    const QListWidgetItem *item = ListBox1->selectedItems().value(0);
+    const QListWidgetItem *item = FieldList->selectedItems().value(0);
     if (!m_dataSet || !item)
         return;
     const QString keyword = edtKeyword1->text();

@@ -6,7 +6,6 @@
 
 #include <QPointer>
 
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -24,13 +23,13 @@ public:
     TDataSet *DataSet() const { return m_dataSet; }
 
     QStackedWidget *Pages;
-    // First page.
-    QListWidget *ListBox1; // display labels; each item carries its field name
-    QPushButton *btnNext1; // "下一步"
+    // First page: the field to filter on.
+    QListWidget *FieldList; // display labels; each item carries its field name
+    QPushButton *btnNext1;
     QPushButton *btnCancel1;
-    // Second page.
+    // Second page: the keyword.
     QLineEdit *edtKeyword1;
-    QPushButton *btnOk1; // "确定"
+    QPushButton *btnOk1;
     QPushButton *btnCancel2;
 
     void NextClick();

@@ -2,6 +2,7 @@
 
 #include "DataSet.h"
 #include "DragRowTable.h"
+#include "FormBuilder.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -10,19 +11,17 @@
 TSortFrm::TSortFrm(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("排序"));
-    resize(405, 395);
-    Grid1 = new TDragRowTable(this);
-    btnUp1 = new QPushButton(QStringLiteral("上移(&U)"), this);
-    btnDown1 = new QPushButton(QStringLiteral("下移(&D)"), this);
-    btnOk1 = new QPushButton(QStringLiteral("确定(&Y)"), this);
-    btnCancel1 = new QPushButton(QStringLiteral("取消(&Q)"), this);
-    for (QPushButton *button : {btnUp1, btnDown1, btnOk1, btnCancel1})
-        button->setAutoDefault(false);
+    FieldGrid = new TDragRowTable(this);
+    btnUp1 = Form::Button(QStringLiteral("上移(&U)"));
+    btnDown1 = Form::Button(QStringLiteral("下移(&D)"));
+    btnOk1 = Form::Button(QStringLiteral("确定(&Y)"));
+    btnCancel1 = Form::Button(QStringLiteral("取消(&Q)"));
     btnUp1->setEnabled(false);
-    Label1 =
-        new QLabel(QStringLiteral("提示:双击空白处切换排序方式(升/降/无),单击上下移动键调整优先顺序"), this);
-    Label1->setEnabled(false);
-    Label1->setWordWrap(true);
+    // Greyed: the hint reads as help, not as something to click.
+    auto *hint =
+        Form::Caption(QStringLiteral("提示:双击空白处切换排序方式(升/降/无),单击上下移动键调整优先顺序"));
+    hint->setEnabled(false);
+    hint->setWordWrap(true);
 
     auto *side = new QVBoxLayout;
     side->addWidget(btnUp1);
@@ -31,15 +30,16 @@ TSortFrm::TSortFrm(QWidget *parent) : QDialog(parent)
     side->addWidget(btnOk1);
     side->addWidget(btnCancel1);
     auto *top = new QHBoxLayout;
-    top->addWidget(Grid1, 1);
+    top->addWidget(FieldGrid, 1);
     top->addLayout(side);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addWidget(Label1);
+    layout->addWidget(hint);
+    Form::SetInitialSize(this, 405, 395);
 
-    connect(Grid1, &QTableWidget::cellDoubleClicked, this, [this] { CycleRow(Grid1->currentRow()); });
-    connect(Grid1, &QTableWidget::currentCellChanged, this, [this] { UpdateButtons(); });
-    connect(Grid1, &TDragRowTable::RowDragged, this, &TSortFrm::MoveRow);
+    connect(FieldGrid, &QTableWidget::cellDoubleClicked, this, [this] { CycleRow(FieldGrid->currentRow()); });
+    connect(FieldGrid, &QTableWidget::currentCellChanged, this, [this] { UpdateButtons(); });
+    connect(FieldGrid, &TDragRowTable::RowDragged, this, &TSortFrm::MoveRow);
     connect(btnUp1, &QPushButton::clicked, this, &TSortFrm::MoveUpClick);
     connect(btnDown1, &QPushButton::clicked, this, &TSortFrm::MoveDownClick);
     connect(btnOk1, &QPushButton::clicked, this, &QDialog::accept);
@@ -67,12 +67,12 @@ void TSortFrm::SetSortString(const QString &text)
 
 void TSortFrm::Show()
 {
-    const int current = Grid1->currentRow();
-    Grid1->SetRowCount(m_rows.Count());
+    const int current = FieldGrid->currentRow();
+    FieldGrid->SetRowCount(m_rows.Count());
     for (int row = 0; row < m_rows.Count(); ++row)
-        Grid1->SetRow(row, m_rows.At(row).Label, TSortRows::DirectionText(m_rows.At(row).Direction));
+        FieldGrid->SetRow(row, m_rows.At(row).Label, TSortRows::DirectionText(m_rows.At(row).Direction));
     if (current >= 0 && current < m_rows.Count())
-        Grid1->setCurrentCell(current, 1);
+        FieldGrid->setCurrentCell(current, 1);
 }
 
 void TSortFrm::CycleRow(int row)
@@ -83,7 +83,7 @@ void TSortFrm::CycleRow(int row)
 
 void TSortFrm::SelectDirection(int row)
 {
-    Grid1->setCurrentCell(row, 1);
+    FieldGrid->setCurrentCell(row, 1);
     UpdateButtons();
 }
 
@@ -98,21 +98,21 @@ void TSortFrm::MoveRow(int from, int to)
 
 void TSortFrm::MoveUpClick()
 {
-    const int row = Grid1->currentRow();
+    const int row = FieldGrid->currentRow();
     if (row > 0)
         MoveRow(row, row - 1);
 }
 
 void TSortFrm::MoveDownClick()
 {
-    const int row = Grid1->currentRow();
+    const int row = FieldGrid->currentRow();
     if (row >= 0 && row < m_rows.Count() - 1)
         MoveRow(row, row + 1);
 }
 
 void TSortFrm::UpdateButtons()
 {
-    const int row = Grid1->currentRow();
+    const int row = FieldGrid->currentRow();
     if (row < 0)
         return;
     btnDown1->setEnabled(row < m_rows.Count() - 1);

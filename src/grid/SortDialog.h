@@ -5,7 +5,6 @@
 
 #include <QDialog>
 
-class QLabel;
 class QPushButton;
 class TDataSet;
 class TDragRowTable;
@@ -16,12 +15,11 @@ class TSortFrm : public QDialog
 public:
     explicit TSortFrm(QWidget *parent = nullptr);
 
-    TDragRowTable *Grid1;
-    QPushButton *btnUp1;     // "上移(&U)"
-    QPushButton *btnDown1;   // "下移(&D)"
-    QPushButton *btnOk1;     // "确定(&Y)"
-    QPushButton *btnCancel1; // "取消(&Q)"
-    QLabel *Label1;          // the greyed hint
+    TDragRowTable *FieldGrid; // one row per field: caption and direction
+    QPushButton *btnUp1;
+    QPushButton *btnDown1;
+    QPushButton *btnOk1;
+    QPushButton *btnCancel1;
 
     // One row per data field of a kind that can be sorted (no memo or blob), visible or, with
     // includeHidden, hidden too; in field order.

@@ -2,15 +2,19 @@
 
 #include "CategoryWindow.h"
 #include "Exceptions.h"
+#include "FormBuilder.h"
 #include "Prompter.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -51,13 +55,6 @@ QString GroupedOneDecimal(double value)
     return text;
 }
 
-Uis::TLabel *Caption(const QString &text, QWidget *parent, int x, int y)
-{
-    auto *label = new Uis::TLabel(text, parent);
-    label->setGeometry(x, y + 3, 70, 20);
-    return label;
-}
-
 // Hands the mouse events of one control to the form: a read-only edit box has no click signal.
 class TMouseWatcher : public QObject
 {
@@ -80,20 +77,6 @@ private:
     std::function<void(QEvent::Type, Qt::MouseButton)> m_onMouse;
 };
 
-template <class Control> Control *Place(Control *control, const QString &name, const QRect &geometry)
-{
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
-
-QPushButton *Button(const QString &caption, QWidget *parent, const QString &name, const QRect &geometry)
-{
-    auto *button = Place(new QPushButton(caption, parent), name, geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 QString FormatFileSize(const QVariant &bytes)
@@ -109,44 +92,24 @@ TArchiveEditFrm::TArchiveEditFrm(QWidget *owner) : TaFrm(owner)
     InstallCataPicker();
 
     setWindowTitle(QStringLiteral("新建"));
-    setFixedSize(452, 470);
-    constexpr int left = 16;
-    constexpr int box = 92;
-    constexpr int right = 250;
-    constexpr int rightBox = 320;
 
-    lblCata1 = Caption(QStringLiteral("档案分类"), this, left, 12);
-    edtCata1 = Place(new Uis::TEdit(this), QStringLiteral("edtCata1"), QRect(box, 12, 310, 24));
+    edtCata1 = Form::Named(new Uis::TEdit, QStringLiteral("edtCata1"));
     edtCata1->setReadOnly(true);
-    btnCata1 = Button(QStringLiteral("..."), this, QStringLiteral("btnCata1"), QRect(406, 12, 30, 24));
-
-    lblCode1 = Caption(QStringLiteral("档案编号"), this, left, 44);
-    edtCode1 = Place(new Uis::TEdit(this), QStringLiteral("edtCode1"), QRect(box, 44, 344, 24));
-    lblName1 = Caption(QStringLiteral("档案名称"), this, left, 76);
-    edtName1 = Place(new Uis::TEdit(this), QStringLiteral("edtName1"), QRect(box, 76, 344, 24));
-
-    lblArcdate1 = Caption(QStringLiteral("归档日期"), this, left, 108);
-    edtArcdate1 =
-        Place(new Uis::TDateTimePicker(this), QStringLiteral("edtArcdate1"), QRect(box, 108, 140, 24));
+    btnCata1 = Form::Button(QStringLiteral("..."), QStringLiteral("btnCata1"));
+    edtCode1 = Form::Named(new Uis::TEdit, QStringLiteral("edtCode1"));
+    edtName1 = Form::Named(new Uis::TEdit, QStringLiteral("edtName1"));
+    edtArcdate1 = Form::Named(new Uis::TDateTimePicker, QStringLiteral("edtArcdate1"));
     edtArcdate1->SetShowCheckbox(true);
-    lblCopys1 = Caption(QStringLiteral("档案份数"), this, right, 108);
-    edtCopys1 = Place(new Uis::TEdit(this), QStringLiteral("edtCopys1"), QRect(rightBox, 108, 116, 24));
+    edtCopys1 = Form::Named(new Uis::TEdit, QStringLiteral("edtCopys1"));
     edtCopys1->SetEditType(etInteger);
-
-    lblLends1 = Caption(QStringLiteral("借出"), this, left, 140);
-    edtLends1 = Place(new Uis::TEdit(this), QStringLiteral("edtLends1"), QRect(box, 140, 140, 24));
+    edtLends1 = Form::Named(new Uis::TEdit, QStringLiteral("edtLends1"));
     edtLends1->setReadOnly(true);
-    lblSecurity1 = Caption(QStringLiteral("保密级别"), this, right, 140);
-    edtSecurity1 =
-        Place(new Uis::TComboBox(this), QStringLiteral("edtSecurity1"), QRect(rightBox, 140, 116, 24));
+    edtSecurity1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtSecurity1"));
     edtSecurity1->SetEditable(true);
-
-    lblLayplace1 = Caption(QStringLiteral("存放地点"), this, left, 172);
-    edtLayplace1 = Place(new Uis::TComboBox(this), QStringLiteral("edtLayplace1"), QRect(box, 172, 344, 24));
+    edtLayplace1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtLayplace1"));
     edtLayplace1->SetEditable(true);
 
-    lblFilename1 = Caption(QStringLiteral("电子文档"), this, left, 204);
-    edtFilename1 = Place(new Uis::TEdit(this), QStringLiteral("edtFilename1"), QRect(box, 204, 276, 24));
+    edtFilename1 = Form::Named(new Uis::TEdit, QStringLiteral("edtFilename1"));
     edtFilename1->setReadOnly(true);
     QFont link = edtFilename1->font();
     link.setUnderline(true);
@@ -161,52 +124,87 @@ TArchiveEditFrm::TArchiveEditFrm(QWidget *owner) : TaFrm(owner)
             if (button == Qt::LeftButton)
                 FilenameMouse(type == QEvent::MouseButtonDblClick);
         }));
-    Button3 = Button(QStringLiteral("..."), this, QStringLiteral("Button3"), QRect(372, 204, 30, 24));
-    Button4 = Button(QStringLiteral(">>"), this, QStringLiteral("Button4"), QRect(406, 204, 30, 24));
+    PickFileButton = Form::Button(QStringLiteral("..."), QStringLiteral("Button3"));
+    OpenFolderButton = Form::Button(QStringLiteral(">>"), QStringLiteral("Button4"));
 
-    lblFileSize1 = Caption(QStringLiteral("文件大小:"), this, left, 234);
-    txtFileSize1 = Place(new Uis::TLabel(this), QStringLiteral("txtFileSize1"), QRect(box, 237, 344, 20));
-    txtFileByte1 = Place(new Uis::TLabel(this), QStringLiteral("txtFileByte1"), QRect(box, 237, 100, 20));
+    txtFileSize1 = Form::Named(new Uis::TLabel, QStringLiteral("txtFileSize1"));
+    // The byte count and the full path are held for the record, never shown.
+    txtFileByte1 = Form::Named(new Uis::TLabel(this), QStringLiteral("txtFileByte1"));
     txtFileByte1->hide();
-    txtFilepath1 = Place(new Uis::TLabel(this), QStringLiteral("txtFilepath1"), QRect(box, 237, 100, 20));
+    txtFilepath1 = Form::Named(new Uis::TLabel(this), QStringLiteral("txtFilepath1"));
     txtFilepath1->hide();
 
-    lblArcdept1 = Caption(QStringLiteral("归档部门"), this, left, 264);
-    edtArcdept1 = Place(new Uis::TComboBox(this), QStringLiteral("edtArcdept1"), QRect(box, 264, 140, 24));
+    edtArcdept1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtArcdept1"));
     edtArcdept1->SetEditable(true);
-    lblArcman1 = Caption(QStringLiteral("归档人"), this, right, 264);
-    edtArcman1 = Place(new Uis::TComboBox(this), QStringLiteral("edtArcman1"), QRect(rightBox, 264, 116, 24));
+    edtArcman1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtArcman1"));
     edtArcman1->SetEditable(true);
 
-    lblNotes1 = Caption(QStringLiteral("备注"), this, left, 296);
-    edtNotes1 = Place(new Uis::TMemo(this), QStringLiteral("edtNotes1"), QRect(box, 296, 344, 112));
+    edtNotes1 = Form::Named(new Uis::TMemo, QStringLiteral("edtNotes1"));
     edtNotes1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edtNotes1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edtNotes1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The notes take the height the other rows leave rather than their own preference, so the
+    // form opens at its designed size; they never get lower than their scroll bars need.
+    edtNotes1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    edtNotes1->setMinimumHeight(edtNotes1->minimumSizeHint().height());
 
-    btnLend1 = Button(QStringLiteral("借阅"), this, QStringLiteral("btnLend1"), QRect(left, 426, 75, 25));
-    Button1 = Button(QStringLiteral("确定"), this, QStringLiteral("Button1"), QRect(280, 426, 75, 25));
-    Button2 = Button(QStringLiteral("取消"), this, QStringLiteral("Button2"), QRect(361, 426, 75, 25));
+    btnLend1 = Form::Button(QStringLiteral("借阅"), QStringLiteral("btnLend1"));
+    OkButton = Form::Button(QStringLiteral("确定"), QStringLiteral("Button1"));
+    CancelButton = Form::Button(QStringLiteral("取消"), QStringLiteral("Button2"));
 
-    for (auto [label, control] :
-         std::initializer_list<std::pair<QLabel *, QWidget *>>{{lblCata1, edtCata1},
-                                                               {lblCode1, edtCode1},
-                                                               {lblName1, edtName1},
-                                                               {lblArcdate1, edtArcdate1},
-                                                               {lblCopys1, edtCopys1},
-                                                               {lblLends1, edtLends1},
-                                                               {lblSecurity1, edtSecurity1},
-                                                               {lblLayplace1, edtLayplace1},
-                                                               {lblFilename1, edtFilename1},
-                                                               {lblArcdept1, edtArcdept1},
-                                                               {lblArcman1, edtArcman1},
-                                                               {lblNotes1, edtNotes1}})
-        label->setBuddy(control);
+    // Four columns: caption and box on the left, caption and box on the right; a row with one
+    // box spans both boxes' columns, a box with buttons behind it shares the span with them.
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(8);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    int row = 0;
+    // A box across both columns, with its small buttons (if any) behind it.
+    const auto wide = [grid, &row](QLabel *caption, QWidget *box,
+                                   std::initializer_list<QWidget *> trail = {}) {
+        grid->addWidget(caption, row, 0);
+        auto *line = new QHBoxLayout;
+        line->setSpacing(4);
+        line->addWidget(box, 1);
+        for (QWidget *button : trail)
+            line->addWidget(button);
+        grid->addLayout(line, row, 1, 1, 3);
+        ++row;
+    };
+    const auto pair = [grid, &row](const QString &leftCaption, QWidget *left, const QString &rightCaption,
+                                   QWidget *right) {
+        grid->addWidget(Form::Caption(leftCaption, left), row, 0);
+        grid->addWidget(left, row, 1);
+        grid->addWidget(Form::Caption(rightCaption, right), row, 2);
+        grid->addWidget(right, row, 3);
+        ++row;
+    };
+    wide(Form::Caption(QStringLiteral("档案分类"), edtCata1), edtCata1, {btnCata1});
+    wide(Form::Caption(QStringLiteral("档案编号"), edtCode1), edtCode1);
+    wide(Form::Caption(QStringLiteral("档案名称"), edtName1), edtName1);
+    pair(QStringLiteral("归档日期"), edtArcdate1, QStringLiteral("档案份数"), edtCopys1);
+    pair(QStringLiteral("借出"), edtLends1, QStringLiteral("保密级别"), edtSecurity1);
+    wide(Form::Caption(QStringLiteral("存放地点"), edtLayplace1), edtLayplace1);
+    wide(Form::Caption(QStringLiteral("电子文档"), edtFilename1), edtFilename1,
+         {PickFileButton, OpenFolderButton});
+    wide(Form::Caption(QStringLiteral("文件大小:")), txtFileSize1);
+    pair(QStringLiteral("归档部门"), edtArcdept1, QStringLiteral("归档人"), edtArcman1);
+    grid->addWidget(Form::Caption(QStringLiteral("备注"), edtNotes1), row, 0, Qt::AlignTop);
+    grid->addWidget(edtNotes1, row, 1, 1, 3);
+    grid->setRowStretch(row, 1);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(16, 12, 16, 16);
+    column->setSpacing(16);
+    column->addLayout(grid, 1);
+    column->addLayout(Form::ButtonRow({btnLend1}, {OkButton, CancelButton}));
+    Form::SetInitialSize(this, 452, 470);
 
     // Typing starts at the code; the read-only boxes are passed over.
-    QWidget *order[] = {edtCode1,     edtName1, edtArcdate1, edtCopys1,   edtSecurity1,
-                        edtLayplace1, Button3,  Button4,     edtArcdept1, edtArcman1,
-                        edtNotes1,    btnLend1, Button1,     Button2,     btnCata1};
+    QWidget *order[] = {edtCode1,     edtName1,       edtArcdate1,      edtCopys1,    edtSecurity1,
+                        edtLayplace1, PickFileButton, OpenFolderButton, edtArcdept1,  edtArcman1,
+                        edtNotes1,    btnLend1,       OkButton,         CancelButton, btnCata1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     edtCata1->setFocusPolicy(Qt::ClickFocus);
@@ -214,11 +212,12 @@ TArchiveEditFrm::TArchiveEditFrm(QWidget *owner) : TaFrm(owner)
     edtCode1->setFocus();
 
     connect(btnCata1, &QPushButton::clicked, this, Guarded([this](bool) { btnCata1Click(); }));
-    connect(Button3, &QPushButton::clicked, this, Guarded([this](bool) { Button3Click(); }));
-    connect(Button4, &QPushButton::clicked, this, Guarded([this](bool) { Button4Click(); }));
+    connect(PickFileButton, &QPushButton::clicked, this, Guarded([this](bool) { PickFileButtonClick(); }));
+    connect(OpenFolderButton, &QPushButton::clicked, this,
+            Guarded([this](bool) { OpenFolderButtonClick(); }));
     connect(btnLend1, &QPushButton::clicked, this, Guarded([this](bool) { btnLend1Click(); }));
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     edtSecurity1->FillSecuritys();
     edtLayplace1->FillLayplaces();
@@ -303,7 +302,7 @@ void TArchiveEditFrm::btnCata1Click()
     edtCata1->PickCata();
 }
 
-void TArchiveEditFrm::Button3Click()
+void TArchiveEditFrm::PickFileButtonClick()
 {
     const QString path = Prompter().OpenFileName(QStringLiteral("打开"), QString());
     if (path.isEmpty())
@@ -320,7 +319,7 @@ void TArchiveEditFrm::Button3Click()
     txtFilepath1->setText(path);
 }
 
-void TArchiveEditFrm::Button4Click()
+void TArchiveEditFrm::OpenFolderButtonClick()
 {
     const QString path = txtFilepath1->text();
     // Without a document the file manager still opens, on the home folder, as Explorer opens

@@ -38,47 +38,34 @@ public:
 
     // Category "...": the category picker; document "...": choose a file; ">>": its folder.
     void btnCata1Click();
-    void Button3Click();
-    void Button4Click();
+    void PickFileButtonClick();
+    void OpenFolderButtonClick();
     // A click on the document's name: opens the document with the desktop's handler, or warns
     // that it is gone.
     void edtFilename1Click();
     void btnLend1Click();
 
-    Uis::TLabel *lblCata1;
     Uis::TEdit *edtCata1;
     QPushButton *btnCata1;
-    Uis::TLabel *lblCode1;
     Uis::TEdit *edtCode1;
-    Uis::TLabel *lblName1;
     Uis::TEdit *edtName1;
-    Uis::TLabel *lblArcdate1;
     Uis::TDateTimePicker *edtArcdate1;
-    Uis::TLabel *lblCopys1;
     Uis::TEdit *edtCopys1;
-    Uis::TLabel *lblLends1;
     Uis::TEdit *edtLends1;
-    Uis::TLabel *lblSecurity1;
     Uis::TComboBox *edtSecurity1;
-    Uis::TLabel *lblLayplace1;
     Uis::TComboBox *edtLayplace1;
-    Uis::TLabel *lblFilename1;
     Uis::TEdit *edtFilename1;
-    QPushButton *Button3;
-    QPushButton *Button4;
-    Uis::TLabel *lblFileSize1;
+    QPushButton *PickFileButton;
+    QPushButton *OpenFolderButton;
     Uis::TLabel *txtFileSize1;
     Uis::TLabel *txtFileByte1;
     Uis::TLabel *txtFilepath1;
-    Uis::TLabel *lblArcdept1;
     Uis::TComboBox *edtArcdept1;
-    Uis::TLabel *lblArcman1;
     Uis::TComboBox *edtArcman1;
-    Uis::TLabel *lblNotes1;
     Uis::TMemo *edtNotes1;
     QPushButton *btnLend1;
-    QPushButton *Button1;
-    QPushButton *Button2;
+    QPushButton *OkButton;
+    QPushButton *CancelButton;
 
 protected:
     // OK collects the record and hands it to the save callback; the form closes only when the

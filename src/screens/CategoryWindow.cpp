@@ -1,10 +1,13 @@
 #include "CategoryWindow.h"
 
+#include "FormBuilder.h"
 #include "Prompter.h"
 #include "Prompts.h"
 
 #include <QAction>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QToolBar>
@@ -12,25 +15,11 @@
 
 namespace {
 
-// The designed size of the window; each mode sizes it from here.
-constexpr int DesignWidth = 380;
-constexpr int DesignHeight = 460;
-
-QPushButton *Button(const QString &caption, QWidget *parent, const QString &name)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // Enter moves between the boxes; it never presses a button by itself.
-    button->setAutoDefault(false);
-    return button;
-}
-
-QWidget *Panel(QWidget *parent, const QString &name)
-{
-    auto *panel = new QWidget(parent);
-    panel->setObjectName(name);
-    return panel;
-}
+// The size each mode's window was designed at; it opens at least that large.
+constexpr QSize SettingsSize(380, 460);
+constexpr QSize AdjustSize(280, 400);
+constexpr QSize EditSize(380, 244);
+constexpr QSize PickSize(302, 419);
 
 } // namespace
 
@@ -45,7 +34,6 @@ void InstallCataPicker()
 TCataRelEditFrm::TCataRelEditFrm(QWidget *owner, Mode mode) : TaFrm(owner), m_mode(mode)
 {
     setObjectName(QStringLiteral("CataRelEditFrm"));
-    resize(DesignWidth, DesignHeight);
     auto *pages = new QStackedLayout(this);
     pages->setContentsMargins(0, 0, 0, 0);
     BuildList();
@@ -56,24 +44,31 @@ TCataRelEditFrm::TCataRelEditFrm(QWidget *owner, Mode mode) : TaFrm(owner), m_mo
         pages->addWidget(panel);
 }
 
-void TCataRelEditFrm::BringToFront(QWidget *panel)
+void TCataRelEditFrm::BringToFront(QWidget *panel, QSize designed)
 {
-    static_cast<QStackedLayout *>(layout())->setCurrentWidget(panel);
+    auto *pages = static_cast<QStackedLayout *>(layout());
+    // A stacked layout asks every page for its size; only the page of this window's mode
+    // may decide how small the window can get.
+    for (int i = 0; i < pages->count(); ++i) {
+        QWidget *page = pages->widget(i);
+        const auto policy = page == panel ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        page->setSizePolicy(policy, policy);
+    }
+    pages->setCurrentWidget(panel);
+    Form::SetInitialSize(this, designed.width(), designed.height());
 }
 
 void TCataRelEditFrm::BuildList()
 {
-    pnlList1 = Panel(this, QStringLiteral("pnlList1"));
+    pnlList1 = Form::Named(new QWidget(this), QStringLiteral("pnlList1"));
     auto *column = new QVBoxLayout(pnlList1);
     column->setContentsMargins(4, 4, 4, 4);
 
-    ToolBar1 = new QToolBar(pnlList1);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1 = Form::Named(new QToolBar(pnlList1), QStringLiteral("ToolBar1"));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const auto action = [this](const QString &caption, const QString &name,
                                void (TCataRelEditFrm::*handler)()) {
-        QAction *item = ToolBar1->addAction(caption);
-        item->setObjectName(name);
+        QAction *item = Form::Named(ToolBar1->addAction(caption), name);
         connect(item, &QAction::triggered, this, Guarded([this, handler](bool) { (this->*handler)(); }));
         return item;
     };
@@ -84,87 +79,82 @@ void TCataRelEditFrm::BuildList()
     ToolBar1->addSeparator();
     actMove1 = action(QStringLiteral("移动"), QStringLiteral("actMove1"), &TCataRelEditFrm::MoveClick);
     ToolBar1->addSeparator();
-    actExit1 = ToolBar1->addAction(QStringLiteral("  退出  "));
-    actExit1->setObjectName(QStringLiteral("actExit1"));
+    actExit1 = Form::Named(ToolBar1->addAction(QStringLiteral("  退出  ")), QStringLiteral("actExit1"));
     connect(actExit1, &QAction::triggered, this, &QDialog::reject);
     column->addWidget(ToolBar1);
 
-    TreeView2 = new Uis::TTreeView(pnlList1);
-    TreeView2->setObjectName(QStringLiteral("TreeView2"));
+    TreeView2 = Form::Named(new Uis::TTreeView(pnlList1), QStringLiteral("TreeView2"));
     column->addWidget(TreeView2, 1);
 
-    lblListStatus1 = new Uis::TLabel(pnlList1);
-    lblListStatus1->setObjectName(QStringLiteral("lblListStatus1"));
+    lblListStatus1 = Form::Named(new Uis::TLabel(pnlList1), QStringLiteral("lblListStatus1"));
     column->addWidget(lblListStatus1);
 }
 
 void TCataRelEditFrm::BuildRelEdit()
 {
-    pnlRelEdit1 = Panel(this, QStringLiteral("pnlRelEdit1"));
+    pnlRelEdit1 = Form::Named(new QWidget(this), QStringLiteral("pnlRelEdit1"));
     auto *column = new QVBoxLayout(pnlRelEdit1);
     column->setContentsMargins(8, 8, 8, 8);
+    column->addWidget(Form::Caption(QStringLiteral("  您可以拖动项目来调整分类的上下级关系")));
 
-    lblRelHint1 = new Uis::TLabel(QStringLiteral("  您可以拖动项目来调整分类的上下级关系"), pnlRelEdit1);
-    column->addWidget(lblRelHint1);
-
-    TreeView1 = new Uis::TTreeView(pnlRelEdit1);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1 = Form::Named(new Uis::TTreeView(pnlRelEdit1), QStringLiteral("TreeView1"));
     column->addWidget(TreeView1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    btnRelOk1 = Button(QStringLiteral("确定"), pnlRelEdit1, QStringLiteral("btnRelOk1"));
-    btnRelCancel1 = Button(QStringLiteral("取消"), pnlRelEdit1, QStringLiteral("btnRelCancel1"));
-    buttons->addWidget(btnRelOk1);
-    buttons->addWidget(btnRelCancel1);
-    column->addLayout(buttons);
+    btnRelOk1 = Form::Button(QStringLiteral("确定"), QStringLiteral("btnRelOk1"));
+    btnRelCancel1 = Form::Button(QStringLiteral("取消"), QStringLiteral("btnRelCancel1"));
+    column->addLayout(Form::ButtonRow({}, {btnRelOk1, btnRelCancel1}));
     connect(btnRelOk1, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnRelCancel1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TCataRelEditFrm::BuildEdit()
 {
-    pnlEdit1 = Panel(this, QStringLiteral("pnlEdit1"));
-    lblName1 = new Uis::TLabel(QStringLiteral("分类名称"), pnlEdit1);
-    lblName1->setGeometry(16, 18, 60, 20);
-    edtName1 = new Uis::TEdit(pnlEdit1);
-    edtName1->setObjectName(QStringLiteral("edtName1"));
-    edtName1->setGeometry(80, 16, 280, 24);
-    lblName1->setBuddy(edtName1);
-
-    lblMemo1 = new Uis::TLabel(QStringLiteral("备注"), pnlEdit1);
-    lblMemo1->setGeometry(16, 52, 60, 20);
-    edtMemo1 = new Uis::TMemo(pnlEdit1);
-    edtMemo1->setObjectName(QStringLiteral("edtMemo1"));
-    edtMemo1->setGeometry(80, 50, 280, 90);
-    lblMemo1->setBuddy(edtMemo1);
-
-    btnEditOk1 = Button(QStringLiteral("确定"), pnlEdit1, QStringLiteral("btnEditOk1"));
-    btnEditOk1->setGeometry(204, 154, 75, 25);
-    btnEditCancel1 = Button(QStringLiteral("取消"), pnlEdit1, QStringLiteral("btnEditCancel1"));
-    btnEditCancel1->setGeometry(285, 154, 75, 25);
+    pnlEdit1 = Form::Named(new QWidget(this), QStringLiteral("pnlEdit1"));
+    edtName1 = Form::Named(new Uis::TEdit, QStringLiteral("edtName1"));
+    // Made inside the panel so that its smallest height is measured in the window's font.
+    edtMemo1 = Form::Named(new Uis::TMemo(pnlEdit1), QStringLiteral("edtMemo1"));
+    // The remark takes the height the name leaves rather than its own preference, so the window
+    // opens at its designed size; it never gets lower than its scroll bars need.
+    edtMemo1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    edtMemo1->setMinimumHeight(edtMemo1->minimumSizeHint().height());
+    btnEditOk1 = Form::Button(QStringLiteral("确定"), QStringLiteral("btnEditOk1"));
+    btnEditCancel1 = Form::Button(QStringLiteral("取消"), QStringLiteral("btnEditCancel1"));
     connect(btnEditOk1, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnEditCancel1, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(Form::Caption(QStringLiteral("分类名称"), edtName1), 0, 0);
+    grid->addWidget(edtName1, 0, 1);
+    grid->addWidget(Form::Caption(QStringLiteral("备注"), edtMemo1), 1, 0, Qt::AlignTop);
+    grid->addWidget(edtMemo1, 1, 1);
+    grid->setRowStretch(1, 1);
+
+    auto *column = new QVBoxLayout(pnlEdit1);
+    column->setContentsMargins(16, 16, 20, 16);
+    column->setSpacing(14);
+    column->addLayout(grid, 1);
+    column->addLayout(Form::ButtonRow({}, {btnEditOk1, btnEditCancel1}));
 }
 
 void TCataRelEditFrm::BuildPick()
 {
-    pnlPick1 = Panel(this, QStringLiteral("pnlPick1"));
-    lblPick1 = new Uis::TLabel(QStringLiteral("请选择档案类别"), pnlPick1);
-    lblPick1->setGeometry(12, 10, 200, 20);
-    TreeView3 = new Uis::TTreeView(pnlPick1);
-    TreeView3->setObjectName(QStringLiteral("TreeView3"));
-    TreeView3->setGeometry(12, 32, 260, 300);
-
-    btnPickSettings1 = Button(QStringLiteral("设置"), pnlPick1, QStringLiteral("btnPickSettings1"));
-    btnPickSettings1->setGeometry(12, 344, 75, 25);
-    btnPickOk1 = Button(QStringLiteral("确定"), pnlPick1, QStringLiteral("btnPickOk1"));
-    btnPickOk1->setGeometry(116, 344, 75, 25);
-    btnPickCancel1 = Button(QStringLiteral("取消"), pnlPick1, QStringLiteral("btnPickCancel1"));
-    btnPickCancel1->setGeometry(197, 344, 75, 25);
+    pnlPick1 = Form::Named(new QWidget(this), QStringLiteral("pnlPick1"));
+    TreeView3 = Form::Named(new Uis::TTreeView, QStringLiteral("TreeView3"));
+    btnPickSettings1 = Form::Button(QStringLiteral("设置"), QStringLiteral("btnPickSettings1"));
+    btnPickOk1 = Form::Button(QStringLiteral("确定"), QStringLiteral("btnPickOk1"));
+    btnPickCancel1 = Form::Button(QStringLiteral("取消"), QStringLiteral("btnPickCancel1"));
     connect(btnPickOk1, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnPickCancel1, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnPickSettings1, &QPushButton::clicked, this, Guarded([this](bool) { PickSettingsClick(); }));
+
+    auto *column = new QVBoxLayout(pnlPick1);
+    column->setContentsMargins(12, 10, 30, 16);
+    column->addWidget(Form::Caption(QStringLiteral("请选择档案类别"), TreeView3));
+    column->addWidget(TreeView3, 1);
+    column->addSpacing(6);
+    column->addLayout(Form::ButtonRow({btnPickSettings1}, {btnPickOk1, btnPickCancel1}));
 }
 
 // ---- the four constructors ----
@@ -173,7 +163,7 @@ std::unique_ptr<TCataRelEditFrm> TCataRelEditFrm::CreateSettings(QWidget *owner)
 {
     std::unique_ptr<TCataRelEditFrm> frm(new TCataRelEditFrm(owner, Mode::Settings));
     frm->setWindowTitle(QStringLiteral("档案分类设置"));
-    frm->BringToFront(frm->pnlList1);
+    frm->BringToFront(frm->pnlList1, SettingsSize);
     frm->TreeView2->LoadCatas(nullptr);
     frm->UpdateListStatus();
     frm->m_changed = false;
@@ -184,8 +174,7 @@ std::unique_ptr<TCataRelEditFrm> TCataRelEditFrm::CreateAdjust(QWidget *owner)
 {
     std::unique_ptr<TCataRelEditFrm> frm(new TCataRelEditFrm(owner, Mode::Adjust));
     frm->setWindowTitle(QStringLiteral("档案分类调整"));
-    frm->BringToFront(frm->pnlRelEdit1);
-    frm->resize(DesignWidth - 100, DesignHeight - 60);
+    frm->BringToFront(frm->pnlRelEdit1, AdjustSize);
     TCataRelEditFrm *self = frm.get();
     frm->TreeView1->SetDragHandlers(
         [self](QObject *source, QTreeWidgetItem *target) { return self->TreeView1DragOver(source, target); },
@@ -200,8 +189,7 @@ std::unique_ptr<TCataRelEditFrm> TCataRelEditFrm::CreateEdit(QWidget *owner, con
 {
     std::unique_ptr<TCataRelEditFrm> frm(new TCataRelEditFrm(owner, Mode::Edit));
     frm->setWindowTitle(cata.Id > 0 ? QStringLiteral("修改分类") : QStringLiteral("添加分类"));
-    frm->BringToFront(frm->pnlEdit1);
-    frm->setFixedSize(DesignWidth, frm->btnEditOk1->y() + 90);
+    frm->BringToFront(frm->pnlEdit1, EditSize);
     frm->m_cata = cata;
     frm->m_save = std::move(save);
     frm->edtName1->setText(cata.Name);
@@ -214,10 +202,7 @@ std::unique_ptr<TCataRelEditFrm> TCataRelEditFrm::CreatePick(QWidget *owner, TPi
 {
     std::unique_ptr<TCataRelEditFrm> frm(new TCataRelEditFrm(owner, Mode::Pick));
     frm->setWindowTitle(QStringLiteral("选择"));
-    frm->BringToFront(frm->pnlPick1);
-    const QRect tree = frm->TreeView3->geometry();
-    const QRect ok = frm->btnPickOk1->geometry();
-    frm->setFixedSize(tree.left() + tree.width() + 30, ok.top() + ok.height() + 50);
+    frm->BringToFront(frm->pnlPick1, PickSize);
     frm->m_pick = std::move(pick);
     frm->TreeView3->LoadCatas(nullptr);
     return frm;

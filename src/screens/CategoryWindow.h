@@ -57,23 +57,19 @@ public:
 
     // ---- adjustment ----
     QWidget *pnlRelEdit1;
-    Uis::TLabel *lblRelHint1;
     Uis::TTreeView *TreeView1;
     QPushButton *btnRelOk1;
     QPushButton *btnRelCancel1;
 
     // ---- edit ----
     QWidget *pnlEdit1;
-    Uis::TLabel *lblName1;
     Uis::TEdit *edtName1;
-    Uis::TLabel *lblMemo1;
     Uis::TMemo *edtMemo1;
     QPushButton *btnEditOk1;
     QPushButton *btnEditCancel1;
 
     // ---- picker ----
     QWidget *pnlPick1;
-    Uis::TLabel *lblPick1;
     Uis::TTreeView *TreeView3;
     QPushButton *btnPickOk1;
     QPushButton *btnPickCancel1;
@@ -107,7 +103,8 @@ private:
     void BuildRelEdit();
     void BuildEdit();
     void BuildPick();
-    void BringToFront(QWidget *panel);
+    // Shows the mode's panel and sizes the window from the panel's designed size.
+    void BringToFront(QWidget *panel, QSize designed);
 
     Mode m_mode;
     bool m_changed = false;

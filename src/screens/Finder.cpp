@@ -1,8 +1,9 @@
 #include "Finder.h"
 
+#include "FormBuilder.h"
+
 #include <QDateTime>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,12 +16,6 @@ QVariant DayOnly(const QVariant &value)
     if (value.typeId() == QMetaType::QDateTime)
         return value.toDateTime().date();
     return value.toDate();
-}
-
-template <class Control> Control *Named(Control *control, const QString &name)
-{
-    control->setObjectName(name);
-    return control;
 }
 
 } // namespace
@@ -46,17 +41,16 @@ RArchiveWhere PackFinderWhere(const TFinderInput &input)
 TFinderFrm::TFinderFrm(QWidget *owner) : TaFrm(owner)
 {
     setWindowTitle(QStringLiteral("查找"));
-    resize(520, 230);
 
-    edtCode1 = Named(new Uis::TEdit(this), QStringLiteral("edtCode1"));
-    edtName1 = Named(new Uis::TEdit(this), QStringLiteral("edtName1"));
-    edtArcdept1 = Named(new Uis::TComboBox(this), QStringLiteral("edtArcdept1"));
-    edtArcman1 = Named(new Uis::TComboBox(this), QStringLiteral("edtArcman1"));
-    edtArcdate1 = Named(new Uis::TDateTimePicker(this), QStringLiteral("edtArcdate1"));
-    edtArcdate2 = Named(new Uis::TDateTimePicker(this), QStringLiteral("edtArcdate2"));
-    edtLayplace1 = Named(new Uis::TComboBox(this), QStringLiteral("edtLayplace1"));
-    edtSecurity1 = Named(new Uis::TComboBox(this), QStringLiteral("edtSecurity1"));
-    edtFilepath1 = Named(new Uis::TEdit(this), QStringLiteral("edtFilepath1"));
+    edtCode1 = Form::Named(new Uis::TEdit, QStringLiteral("edtCode1"));
+    edtName1 = Form::Named(new Uis::TEdit, QStringLiteral("edtName1"));
+    edtArcdept1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtArcdept1"));
+    edtArcman1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtArcman1"));
+    edtArcdate1 = Form::Named(new Uis::TDateTimePicker, QStringLiteral("edtArcdate1"));
+    edtArcdate2 = Form::Named(new Uis::TDateTimePicker, QStringLiteral("edtArcdate2"));
+    edtLayplace1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtLayplace1"));
+    edtSecurity1 = Form::Named(new Uis::TComboBox, QStringLiteral("edtSecurity1"));
+    edtFilepath1 = Form::Named(new Uis::TEdit, QStringLiteral("edtFilepath1"));
     for (Uis::TComboBox *combo : {edtArcdept1, edtArcman1, edtLayplace1, edtSecurity1})
         combo->SetEditable(true);
     edtArcdate1->SetShowCheckbox(true);
@@ -66,10 +60,8 @@ TFinderFrm::TFinderFrm(QWidget *owner) : TaFrm(owner)
     grid->setHorizontalSpacing(10);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-    const auto row = [this, grid](int line, int column, const QString &caption, QWidget *control) {
-        auto *label = new Uis::TLabel(caption, this);
-        label->setBuddy(control);
-        grid->addWidget(label, line, column * 2);
+    const auto row = [grid](int line, int column, const QString &caption, QWidget *control) {
+        grid->addWidget(Form::Caption(caption, control), line, column * 2);
         grid->addWidget(control, line, column * 2 + 1);
     };
     row(0, 0, QStringLiteral("档案编号"), edtCode1);
@@ -82,24 +74,19 @@ TFinderFrm::TFinderFrm(QWidget *owner) : TaFrm(owner)
     row(2, 1, QStringLiteral("存放位置"), edtLayplace1);
     row(3, 1, QStringLiteral("保密级别"), edtSecurity1);
 
-    btnOk1 = Named(new QPushButton(QStringLiteral("确定"), this), QStringLiteral("btnOk1"));
-    Button2 = Named(new QPushButton(QStringLiteral("取消"), this), QStringLiteral("Button2"));
-    btnOk1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    btnOk1 = Form::Button(QStringLiteral("确定"), QStringLiteral("btnOk1"));
+    CancelButton = Form::Button(QStringLiteral("取消"), QStringLiteral("Button2"));
     connect(btnOk1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk1);
-    buttons->addWidget(Button2);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addStretch(1);
-    column->addLayout(buttons);
+    column->addLayout(Form::ButtonRow({}, {btnOk1, CancelButton}));
+    Form::SetInitialSize(this, 520, 230);
 
     QWidget *order[] = {edtCode1,    edtName1,     edtArcdept1,  edtArcman1, edtFilepath1, edtArcdate1,
-                        edtArcdate2, edtLayplace1, edtSecurity1, btnOk1,     Button2};
+                        edtArcdate2, edtLayplace1, edtSecurity1, btnOk1,     CancelButton};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     edtCode1->setFocus();

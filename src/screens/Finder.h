@@ -52,7 +52,7 @@ public:
     Uis::TComboBox *edtSecurity1;
     Uis::TEdit *edtFilepath1;
     QPushButton *btnOk1;
-    QPushButton *Button2;
+    QPushButton *CancelButton;
 
 protected:
     // OK hands the conditions to the search callback and closes only when it answers true.

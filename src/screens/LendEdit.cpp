@@ -1,36 +1,28 @@
 #include "LendEdit.h"
 
+#include "FormBuilder.h"
 #include "Prompts.h"
 
-#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
-Uis::TLabel *Caption(QWidget *parent, const QString &text, int x, int y)
+Uis::TComboBox *FreeCombo(const QString &name)
 {
-    auto *label = new Uis::TLabel(text, parent);
-    label->move(x, y + 3);
-    return label;
-}
-
-Uis::TComboBox *FreeCombo(QWidget *parent, const QString &name, const QRect &geometry)
-{
-    auto *combo = new Uis::TComboBox(parent);
-    combo->setObjectName(name);
+    auto *combo = Form::Named(new Uis::TComboBox, name);
     combo->SetEditable(true);
     // What is typed belongs to this lending, not to the list offered next time.
     combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setGeometry(geometry);
     return combo;
 }
 
-Uis::TDateTimePicker *Picker(QWidget *parent, const QString &name, const QRect &geometry, bool checkbox)
+Uis::TDateTimePicker *Picker(const QString &name, bool checkbox)
 {
-    auto *picker = new Uis::TDateTimePicker(parent);
-    picker->setObjectName(name);
+    auto *picker = Form::Named(new Uis::TDateTimePicker, name);
     picker->SetShowCheckbox(checkbox);
-    picker->setGeometry(geometry);
     return picker;
 }
 
@@ -41,58 +33,63 @@ TLendEditFrm::TLendEditFrm(QWidget *owner) : TaFrm(owner)
     setObjectName(QStringLiteral("LendEditFrm"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(430, 262);
     SetCentring(Centring::Owner);
 
-    Label1 = Caption(this, QStringLiteral("借阅日期"), 16, 18);
-    edtLendate1 = Picker(this, QStringLiteral("edtLendate1"), QRect(84, 18, 120, 22), false);
-    Label8 = Caption(this, QStringLiteral("批准人"), 222, 18);
-    edtCheckman1 = FreeCombo(this, QStringLiteral("edtCheckman1"), QRect(282, 18, 130, 22));
-
-    Label2 = Caption(this, QStringLiteral("档案名称"), 16, 50);
-    edtArcName1 = new Uis::TEdit(this);
-    edtArcName1->setObjectName(QStringLiteral("edtArcName1"));
+    edtLendate1 = Picker(QStringLiteral("edtLendate1"), false);
+    edtCheckman1 = FreeCombo(QStringLiteral("edtCheckman1"));
+    edtArcName1 = Form::Named(new Uis::TEdit, QStringLiteral("edtArcName1"));
     edtArcName1->setReadOnly(true);
-    edtArcName1->setGeometry(84, 50, 300, 22);
     // The archive of a lending is the one it was started from; it is shown, never picked here.
-    btnArchive1 = new QPushButton(QStringLiteral("..."), this);
-    btnArchive1->setObjectName(QStringLiteral("btnArchive1"));
-    btnArchive1->setGeometry(388, 49, 24, 24);
+    btnArchive1 = Form::Named(new QPushButton(QStringLiteral("...")), QStringLiteral("btnArchive1"));
     btnArchive1->setEnabled(false);
+    edtBordept1 = FreeCombo(QStringLiteral("edtBordept1"));
+    edtBorrower1 = FreeCombo(QStringLiteral("edtBorrower1"));
+    edtHeadline1 = Picker(QStringLiteral("edtHeadline1"), true);
+    edtReturndate1 = Picker(QStringLiteral("edtReturndate1"), true);
+    edtNotes1 = Form::Named(new Uis::TEdit, QStringLiteral("edtNotes1"));
 
-    Label3 = Caption(this, QStringLiteral("借阅部门"), 16, 82);
-    edtBordept1 = FreeCombo(this, QStringLiteral("edtBordept1"), QRect(84, 82, 120, 22));
-    Label4 = Caption(this, QStringLiteral("借阅人"), 222, 82);
-    edtBorrower1 = FreeCombo(this, QStringLiteral("edtBorrower1"), QRect(282, 82, 130, 22));
-
-    Label5 = Caption(this, QStringLiteral("归还期限"), 16, 114);
-    edtHeadline1 = Picker(this, QStringLiteral("edtHeadline1"), QRect(84, 114, 120, 22), true);
-    Label6 = Caption(this, QStringLiteral("归还日期"), 222, 114);
-    edtReturndate1 = Picker(this, QStringLiteral("edtReturndate1"), QRect(282, 114, 130, 22), true);
-
-    Label7 = Caption(this, QStringLiteral("备注"), 16, 146);
-    edtNotes1 = new Uis::TEdit(this);
-    edtNotes1->setObjectName(QStringLiteral("edtNotes1"));
-    edtNotes1->setGeometry(84, 146, 328, 22);
-
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameShape(QFrame::HLine);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 210, 414, 2);
-
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(256, 224, 75, 25);
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(337, 224, 75, 25);
     // Enter moves on between the boxes as Tab does; it never saves the form by itself.
-    for (QPushButton *button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
-    connect(Button1, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
-    connect(Button2, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+    OkButton = Form::Button(QStringLiteral("确定"), QStringLiteral("Button1"));
+    CancelButton = Form::Button(QStringLiteral("取消"), QStringLiteral("Button2"));
+    connect(OkButton, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+
+    // Two caption and box pairs a row; the archive and the notes take the whole width.
+    auto *grid = new QGridLayout;
+    grid->setContentsMargins(8, 0, 10, 0);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(10);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    const auto pair = [grid](int row, const QString &leftCaption, QWidget *left, const QString &rightCaption,
+                             QWidget *right) {
+        grid->addWidget(Form::Caption(leftCaption, left), row, 0);
+        grid->addWidget(left, row, 1);
+        grid->addWidget(Form::Caption(rightCaption, right), row, 2);
+        grid->addWidget(right, row, 3);
+    };
+    pair(0, QStringLiteral("借阅日期"), edtLendate1, QStringLiteral("批准人"), edtCheckman1);
+    auto *archive = new QHBoxLayout;
+    archive->setSpacing(4);
+    archive->addWidget(edtArcName1, 1);
+    archive->addWidget(btnArchive1);
+    grid->addWidget(Form::Caption(QStringLiteral("档案名称"), edtArcName1), 1, 0);
+    grid->addLayout(archive, 1, 1, 1, 3);
+    pair(2, QStringLiteral("借阅部门"), edtBordept1, QStringLiteral("借阅人"), edtBorrower1);
+    pair(3, QStringLiteral("归还期限"), edtHeadline1, QStringLiteral("归还日期"), edtReturndate1);
+    grid->addWidget(Form::Caption(QStringLiteral("备注"), edtNotes1), 4, 0);
+    grid->addWidget(edtNotes1, 4, 1, 1, 3);
+
+    QHBoxLayout *buttons = Form::ButtonRow({}, {OkButton, CancelButton});
+    buttons->setContentsMargins(0, 0, 10, 0);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 18, 8, 13);
+    column->setSpacing(12);
+    column->addLayout(grid);
+    column->addStretch(1);
+    column->addWidget(Form::Bevel());
+    column->addLayout(buttons);
+    Form::SetInitialSize(this, 430, 262);
 
     setTabOrder(edtLendate1, edtCheckman1);
     setTabOrder(edtCheckman1, edtArcName1);
@@ -101,8 +98,8 @@ TLendEditFrm::TLendEditFrm(QWidget *owner) : TaFrm(owner)
     setTabOrder(edtBorrower1, edtHeadline1);
     setTabOrder(edtHeadline1, edtReturndate1);
     setTabOrder(edtReturndate1, edtNotes1);
-    setTabOrder(edtNotes1, Button1);
-    setTabOrder(Button1, Button2);
+    setTabOrder(edtNotes1, OkButton);
+    setTabOrder(OkButton, CancelButton);
 
     edtBorrower1->FillBorrowers();
 }

@@ -8,7 +8,6 @@
 
 #include <functional>
 
-class QFrame;
 class QPushButton;
 
 class TLendEditFrm : public TaFrm
@@ -34,26 +33,17 @@ public:
     // The lending's Id, 0 for a new one.
     int Tag() const { return m_tag; }
 
-    Uis::TLabel *Label1;
     Uis::TDateTimePicker *edtLendate1;
-    Uis::TLabel *Label8;
     Uis::TComboBox *edtCheckman1;
-    Uis::TLabel *Label2;
     Uis::TEdit *edtArcName1;
     QPushButton *btnArchive1;
-    Uis::TLabel *Label3;
     Uis::TComboBox *edtBordept1;
-    Uis::TLabel *Label4;
     Uis::TComboBox *edtBorrower1;
-    Uis::TLabel *Label5;
     Uis::TDateTimePicker *edtHeadline1;
-    Uis::TLabel *Label6;
     Uis::TDateTimePicker *edtReturndate1;
-    Uis::TLabel *Label7;
     Uis::TEdit *edtNotes1;
-    QFrame *Bevel1;
-    QPushButton *Button1;
-    QPushButton *Button2;
+    QPushButton *OkButton;
+    QPushButton *CancelButton;
 
 protected:
     // Closing with OK saves; a refused or failed save keeps the form open with what was typed.

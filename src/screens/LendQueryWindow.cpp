@@ -1,40 +1,31 @@
 #include "LendQueryWindow.h"
 
 #include "DataGrids.h"
+#include "FormBuilder.h"
 #include "Prompter.h"
 #include "ReportChooser.h"
 
 #include <QAction>
+#include <QGridLayout>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
 
-Uis::TDateTimePicker *CheckedPicker(QWidget *parent, const QString &name, const QRect &geometry)
+Uis::TDateTimePicker *CheckedPicker(const QString &name)
 {
-    auto *picker = new Uis::TDateTimePicker(parent);
-    picker->setObjectName(name);
+    auto *picker = Form::Named(new Uis::TDateTimePicker, name);
     picker->SetShowCheckbox(true);
-    picker->setGeometry(geometry);
     return picker;
 }
 
-Uis::TComboBox *FreeCombo(QWidget *parent, const QString &name, const QRect &geometry)
+Uis::TComboBox *FreeCombo(const QString &name)
 {
-    auto *combo = new Uis::TComboBox(parent);
-    combo->setObjectName(name);
+    auto *combo = Form::Named(new Uis::TComboBox, name);
     combo->SetEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setGeometry(geometry);
     return combo;
-}
-
-Uis::TLabel *Caption(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *label = new Uis::TLabel(text, parent);
-    label->move(x, y + 3);
-    return label;
 }
 
 } // namespace
@@ -49,54 +40,61 @@ TLendQryFrm::TLendQryFrm(QWidget *owner) : TWinFrm(owner), m_list(new TLendList(
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1 = Form::Named(new QToolBar(this), QStringLiteral("ToolBar1"));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    tbPrint1 = ToolBar1->addAction(QStringLiteral("打印"));
-    tbPrint1->setObjectName(QStringLiteral("tbPrint1"));
-    tbExit1 = ToolBar1->addAction(QStringLiteral(" 退出 "));
-    tbExit1->setObjectName(QStringLiteral("tbExit1"));
+    tbPrint1 = Form::Named(ToolBar1->addAction(QStringLiteral("打印")), QStringLiteral("tbPrint1"));
+    tbExit1 = Form::Named(ToolBar1->addAction(QStringLiteral(" 退出 ")), QStringLiteral("tbExit1"));
     layout->addWidget(ToolBar1);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(76);
-    Label1 = Caption(Panel1, QStringLiteral("借阅日期"), 12, 10);
-    edtLendate1 = CheckedPicker(Panel1, QStringLiteral("edtLendate1"), QRect(72, 10, 130, 22));
-    Label2 = Caption(Panel1, QStringLiteral("截止日期"), 220, 10);
-    edtLendate2 = CheckedPicker(Panel1, QStringLiteral("edtLendate2"), QRect(280, 10, 130, 22));
-    Label3 = Caption(Panel1, QStringLiteral("借阅部门"), 12, 42);
-    edtLendept1 = FreeCombo(Panel1, QStringLiteral("edtLendept1"), QRect(72, 42, 130, 22));
-    Label4 = Caption(Panel1, QStringLiteral("借阅人"), 220, 42);
-    edtBorrower1 = FreeCombo(Panel1, QStringLiteral("edtBorrower1"), QRect(280, 42, 130, 22));
-    Button1 = new QPushButton(QStringLiteral("查找"), Panel1);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(430, 9, 75, 25);
-    btnReset1 = new QPushButton(QStringLiteral("重置"), Panel1);
-    btnReset1->setObjectName(QStringLiteral("btnReset1"));
-    btnReset1->setGeometry(430, 41, 75, 25);
-    for (QPushButton *button : {Button1, btnReset1}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    edtLendate1 = CheckedPicker(QStringLiteral("edtLendate1"));
+    edtLendate2 = CheckedPicker(QStringLiteral("edtLendate2"));
+    edtLendept1 = FreeCombo(QStringLiteral("edtLendept1"));
+    edtBorrower1 = FreeCombo(QStringLiteral("edtBorrower1"));
+    FindButton = Form::Button(QStringLiteral("查找"), QStringLiteral("Button1"));
+    btnReset1 = Form::Button(QStringLiteral("重置"), QStringLiteral("btnReset1"));
+
+    // The conditions in two rows of two, each row ending in its button; the panel keeps the
+    // height they need and the grid below takes the rest.
+    Panel1 = Form::Named(new QWidget(this), QStringLiteral("Panel1"));
+    Panel1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *conditions = new QGridLayout(Panel1);
+    conditions->setContentsMargins(12, 10, 12, 10);
+    conditions->setHorizontalSpacing(8);
+    conditions->setVerticalSpacing(10);
+    conditions->addWidget(Form::Caption(QStringLiteral("借阅日期"), edtLendate1), 0, 0);
+    conditions->addWidget(edtLendate1, 0, 1);
+    conditions->addWidget(Form::Caption(QStringLiteral("截止日期"), edtLendate2), 0, 2);
+    conditions->addWidget(edtLendate2, 0, 3);
+    conditions->addWidget(FindButton, 0, 4);
+    conditions->addWidget(Form::Caption(QStringLiteral("借阅部门"), edtLendept1), 1, 0);
+    conditions->addWidget(edtLendept1, 1, 1);
+    conditions->addWidget(Form::Caption(QStringLiteral("借阅人"), edtBorrower1), 1, 2);
+    conditions->addWidget(edtBorrower1, 1, 3);
+    conditions->addWidget(btnReset1, 1, 4);
+    // The boxes keep at least the width they were designed with.
+    conditions->setColumnMinimumWidth(1, 130);
+    conditions->setColumnMinimumWidth(3, 130);
+    // The conditions keep to the left; what the window has over stays empty on the right.
+    conditions->setColumnStretch(5, 1);
     layout->addWidget(Panel1);
 
-    DBGrid1 = new TpzDBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1 = Form::Named(new TpzDBGrid(this), QStringLiteral("DBGrid1"));
     DBGrid1->SetRowSelect(true);
     DBGrid1->SetDataSet(m_list->DataSet());
     DBGrid1->SetTag(LendQueryLayoutKey);
     DBGrid1->LoadLayout(LendQueryLayoutKey);
     layout->addWidget(DBGrid1, 1);
+    // Starts at the size every tool window starts at, never smaller than the conditions need.
+    Form::SetInitialSize(this, width(), height());
 
     setTabOrder(edtLendate1, edtLendate2);
     setTabOrder(edtLendate2, edtLendept1);
     setTabOrder(edtLendept1, edtBorrower1);
-    setTabOrder(edtBorrower1, Button1);
-    setTabOrder(Button1, btnReset1);
+    setTabOrder(edtBorrower1, FindButton);
+    setTabOrder(FindButton, btnReset1);
     setTabOrder(btnReset1, DBGrid1);
 
-    connect(Button1, &QPushButton::clicked, this, Guarded([this](auto &&...) { Button1Click(); }));
+    connect(FindButton, &QPushButton::clicked, this, Guarded([this](auto &&...) { FindButtonClick(); }));
     connect(btnReset1, &QPushButton::clicked, this, Guarded([this](auto &&...) { btnReset1Click(); }));
     connect(tbPrint1, &QAction::triggered, this, Guarded([this](auto &&...) { tbPrint1Click(); }));
     connect(tbExit1, &QAction::triggered, this, [this] { close(); });
@@ -114,7 +112,7 @@ void TLendQryFrm::showEvent(QShowEvent *event)
     m_shown = true;
 }
 
-void TLendQryFrm::Button1Click()
+void TLendQryFrm::FindButtonClick()
 {
     TLendWhere *where = m_list->Where();
     where->Reset();

@@ -30,20 +30,16 @@ public:
     QAction *tbPrint1;
     QAction *tbExit1;
     QWidget *Panel1;
-    Uis::TLabel *Label1;
     Uis::TDateTimePicker *edtLendate1;
-    Uis::TLabel *Label2;
     Uis::TDateTimePicker *edtLendate2;
-    Uis::TLabel *Label3;
     Uis::TComboBox *edtLendept1;
-    Uis::TLabel *Label4;
     Uis::TComboBox *edtBorrower1;
-    QPushButton *Button1;
+    QPushButton *FindButton;
     QPushButton *btnReset1;
     TpzDBGrid *DBGrid1;
 
     // "查找": the conditions as the controls hold them, then the query.
-    void Button1Click();
+    void FindButtonClick();
     // "重置": both dates unchecked at today, both texts empty; the list stays as it is.
     void btnReset1Click();
     // "打印": the lendings found and the conditions that found them, in that order.

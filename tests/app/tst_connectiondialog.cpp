@@ -4,6 +4,7 @@
 #include "ConfigFixture.h"
 #include "ConnectionDialog.h"
 #include "Database.h"
+#include "LayoutCheck.h"
 #include "Paths.h"
 #include "Schema.h"
 #include "ScriptedPrompter.h"
@@ -24,8 +25,11 @@
 
 #include <memory>
 
+using LayoutCheck::EnlargeFont;
+
 namespace {
 const QString OpenFailurePrefix = QStringLiteral("\r\n连接时失败,提示如下:\r\n");
+
 } // namespace
 
 using namespace ConfigFixture;
@@ -59,15 +63,16 @@ private slots:
     {
         TDBConfigFrm form;
         QCOMPARE(form.windowTitle(), QString());
-        QCOMPARE(form.size(), QSize(516, 368));
+        // Opens at its designed size, or larger where its layout needs more.
+        QVERIFY(form.width() >= 516 && form.height() >= 368);
         QCOMPARE(form.ComboBox1->currentIndex(), 0);
         QCOMPARE(form.Notebook1->currentWidget()->objectName(), QStringLiteral("mssql"));
         QCOMPARE(form.mssqlPortEdit1->text(), QStringLiteral("1433"));
         QCOMPARE(form.pgPortEdit1->text(), QStringLiteral("5432"));
         QCOMPARE(form.jetDefaultCheckBox1->isChecked(), true);
         QCOMPARE(form.jetfileEdit1->isEnabled(), false);
-        QCOMPARE(form.Button1->text(), QStringLiteral("确定(&Y)"));
-        QCOMPARE(form.Button2->text(), QStringLiteral("取消"));
+        QCOMPARE(form.OkButton->text(), QStringLiteral("确定(&Y)"));
+        QCOMPARE(form.CancelButton->text(), QStringLiteral("取消"));
         QStringList items;
         for (int i = 0; i < form.ComboBox1->count(); ++i)
             items << form.ComboBox1->itemText(i);
@@ -190,7 +195,7 @@ private slots:
         form.pgPwEdit1->setText(QStringLiteral("密码"));
         form.mssqlServerEdit1->setText(QStringLiteral("ms"));
         form.jetDefaultCheckBox1->setChecked(false);
-        form.Button1->click();
+        form.OkButton->click();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(prompts.History().size(), 0);
         const QString pg = QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1;Port=6543;Initial "
@@ -228,7 +233,7 @@ private slots:
         ScriptedPrompter prompts;
         form.ComboBox1->setCurrentIndex(1);
         form.findChild<QLineEdit *>(edit)->setText(text);
-        form.Button1->click();
+        form.OkButton->click();
         QCOMPARE(prompts.Texts(), QStringList{QStringLiteral("'%1' is not a valid integer value").arg(text)});
         QCOMPARE(prompts.History().first().icon, MsgIcon::Error);
         QCOMPARE(form.result(), int(QDialog::Accepted));
@@ -264,6 +269,59 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), form.findChild<QWidget *>(to));
         QVERIFY(form.isVisible());
         QCOMPARE(form.result(), 0);
+    }
+
+    // A focused button takes Enter itself instead of passing it on to move the focus.
+    void enterPressesAFocusedButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("result");
+        QTest::newRow("OK") << "Button1" << int(QDialog::Accepted);
+        QTest::newRow("Cancel") << "Button2" << int(QDialog::Rejected);
+    }
+    void enterPressesAFocusedButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, result);
+        TDBConfigFrm form;
+        ScriptedPrompter prompts;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *pressed = form.findChild<QPushButton *>(button);
+        pressed->setFocus();
+        int finished = -1;
+        connect(&form, &QDialog::finished, &form, [&finished](int code) { finished = code; });
+        QTest::keyClick(pressed, Qt::Key_Return);
+        QCOMPARE(finished, result);
+        QVERIFY(!form.isVisible());
+    }
+
+    // Each provider's page clips no caption or control at the form's font and, once shown,
+    // when that font grows by half: the form grows with its layout.
+    void pagesClipNothing_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::newRow("SQL Server") << 0;
+        QTest::newRow("SQLite") << 1;
+        QTest::newRow("DIP") << 2;
+        QTest::newRow("PostgreSQL") << 3;
+    }
+    void pagesClipNothing()
+    {
+        QFETCH(int, index);
+        TDBConfigFrm form;
+        form.ComboBox1->setCurrentIndex(index);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList clipped = LayoutCheck::Clipped(&form);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        const QSize before = form.size();
+        EnlargeFont(form);
+        QCoreApplication::processEvents();
+        clipped = LayoutCheck::Clipped(&form);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        QVERIFY(form.width() >= before.width() && form.height() >= before.height());
     }
 
     // ---- the start-up connect loop ----
@@ -314,19 +372,19 @@ private slots:
                 if (step == QLatin1String("default")) {
                     form.ComboBox1->setCurrentIndex(TConfiger::LocalFileProvider);
                     form.jetDefaultCheckBox1->setChecked(true);
-                    form.Button1->click();
+                    form.OkButton->click();
                 } else if (step == QLatin1String("mendport")) {
                     form.mssqlPortEdit1->setText(QStringLiteral("1433"));
-                    form.Button1->click();
+                    form.OkButton->click();
                 } else if (step == QLatin1String("ok")) {
-                    form.Button1->click();
+                    form.OkButton->click();
                 } else if (step == QLatin1String("badport")) {
                     form.mssqlPortEdit1->setText(QStringLiteral("x"));
                     form.ComboBox1->setCurrentIndex(TConfiger::LocalFileProvider);
                     form.jetDefaultCheckBox1->setChecked(true);
-                    form.Button1->click();
+                    form.OkButton->click();
                 } else {
-                    form.Button2->click();
+                    form.CancelButton->click();
                 }
                 return form.result();
             });
@@ -369,7 +427,7 @@ private slots:
             form.pgDbEdit1->setText(value("Initial Catalog"));
             form.pgUserEdit1->setText(value("User ID"));
             form.pgPwEdit1->setText(value("Password"));
-            form.Button1->click();
+            form.OkButton->click();
             return form.result();
         });
         QVERIFY(ConnectDatabase());

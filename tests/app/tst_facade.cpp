@@ -6,6 +6,7 @@
 #include "CompanyDialog.h"
 #include "Facade.h"
 #include "LendQueryWindow.h"
+#include "ModulesFixture.h"
 #include "ReportWindows.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
@@ -15,6 +16,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -75,21 +78,17 @@ void FlushDeletes()
 class TFacadeTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
     void initTestCase()
     {
         InstallReportWindows();
-        InitDataModule();
-        StartServices();
+        m_modules.emplace();
         ScriptedPrompter prompts;
         QVERIFY(TestDb::OpenFresh(QStringLiteral("sqlite"), QStringLiteral("facade")));
     }
-    void cleanupTestCase()
-    {
-        Database->SetConnected(false);
-        StopServices();
-        DoneDataModule();
-    }
+    void cleanupTestCase() { m_modules.reset(); }
 
     void welcome_data()
     {

@@ -7,6 +7,7 @@
 #include "Globals.h"
 #include "HelpWindow.h"
 #include "Login.h"
+#include "ModulesFixture.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "TestDb.h"
@@ -18,16 +19,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
 #include <QTextBrowser>
+#include <optional>
 
 class TLoginTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
     void initTestCase()
     {
-        InitDataModule();
-        StartServices();
+        m_modules.emplace();
         SetProductGlobals();
         ScriptedPrompter prompts;
         QVERIFY2(
@@ -38,12 +42,7 @@ private slots:
                               QStringLiteral("张三"));
         operators.AddOperator(QStringLiteral("li"), QString(), QString(), {}, {}, QStringLiteral("李四"));
     }
-    void cleanupTestCase()
-    {
-        Database->SetConnected(false);
-        StopServices();
-        DoneDataModule();
-    }
+    void cleanupTestCase() { m_modules.reset(); }
     void init()
     {
         m_home = std::make_unique<AppTest::THome>();

@@ -380,7 +380,7 @@ private slots:
             auto &form = static_cast<TArchiveEditFrm &>(shown);
             form.edtCode1->setText(QStringLiteral("NEW-01"));
             form.edtName1->setText(QStringLiteral("新增档案"));
-            return PressOk(form, form.Button1);
+            return PressOk(form, form.OkButton);
         });
         QTest::mouseClick(window.tbAdd1, Qt::LeftButton);
         QCOMPARE(prompts.Dialogs(), QStringList{QStringLiteral("TArchiveEditFrm")});
@@ -397,7 +397,7 @@ private slots:
             auto &form = static_cast<TArchiveEditFrm &>(shown);
             shownName = form.edtName1->text();
             form.edtName1->setText(QStringLiteral("科研项目结题"));
-            return PressOk(form, form.Button1);
+            return PressOk(form, form.OkButton);
         });
         QTableView *grid = window.ArchiveGrid1;
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
@@ -436,7 +436,7 @@ private slots:
         prompts.OnDialog([](QDialog &shown) {
             auto &form = static_cast<TLendEditFrm &>(shown);
             form.edtBorrower1->setEditText(QStringLiteral("赵六"));
-            return PressOk(form, form.Button1);
+            return PressOk(form, form.OkButton);
         });
         window.OpenAction1->trigger();
         QCOMPARE(prompts.Dialogs(), (QStringList{"TArchiveEditFrm", "TLendEditFrm"}));

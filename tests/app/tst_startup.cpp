@@ -6,6 +6,7 @@
 #include "Globals.h"
 #include "Login.h"
 #include "MainFrm.h"
+#include "ModulesFixture.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "Splash.h"
@@ -20,6 +21,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 int LogInAsSa(QDialog &shown)
@@ -41,17 +44,11 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 class TStartupTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
-    void initTestCase()
-    {
-        InitDataModule();
-        StartServices();
-    }
-    void cleanupTestCase()
-    {
-        StopServices();
-        DoneDataModule();
-    }
+    void initTestCase() { m_modules.emplace(); }
+    void cleanupTestCase() { m_modules.reset(); }
     void init()
     {
         Database->SetConnected(false);

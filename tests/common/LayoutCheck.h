@@ -8,7 +8,11 @@ class QWidget;
 
 namespace LayoutCheck {
 
-// The controls that are clipped, as "objectName or class: why"; empty when none is.
+// The controls that are clipped, as "objectName or class: why"; empty when none is. The
+// editors inside combo and spin boxes are left to their box, which is checked itself.
 QStringList Clipped(const QWidget *window);
+
+// Gives the window its font half as large again, as 150% scaling does to text.
+void EnlargeFont(QWidget &window);
 
 } // namespace LayoutCheck

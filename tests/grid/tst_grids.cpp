@@ -8,6 +8,7 @@
 #include "DataSetModel.h"
 #include "DragRowTable.h"
 #include "FilterDialog.h"
+#include "LayoutCheck.h"
 #include "QuerySets.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
@@ -23,6 +24,10 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
+
+#include <memory>
+
+using LayoutCheck::EnlargeFont;
 
 namespace {
 
@@ -139,6 +144,7 @@ QStringList Captions(const QMenu &menu)
         captions << item->text();
     return captions;
 }
+
 } // namespace
 
 class TGridsTest : public QObject
@@ -427,7 +433,7 @@ private slots:
         QList<RColItem> offered;
         prompts.OnDialog([&](QDialog &dialog) {
             auto &frm = dynamic_cast<TxVisibleFrm &>(dialog);
-            TDragRowTable *table = frm.Grid1;
+            TDragRowTable *table = frm.ColumnGrid;
             for (int row = 0; row < table->rowCount(); ++row)
                 offered.append({row, table->Caption(row), table->Value(row) == TxVisibleFrm::Tick});
             if (action == QLatin1String("cancel")) {
@@ -480,14 +486,14 @@ private slots:
         QStringList directions;
         prompts.OnDialog([&](QDialog &dialog) {
             auto &frm = dynamic_cast<TSortFrm &>(dialog);
-            for (int row = 0; row < frm.Grid1->rowCount(); ++row) {
-                labels << frm.Grid1->Caption(row);
-                directions << frm.Grid1->Value(row);
+            for (int row = 0; row < frm.FieldGrid->rowCount(); ++row) {
+                labels << frm.FieldGrid->Caption(row);
+                directions << frm.FieldGrid->Value(row);
             }
             // Arcdept (fourth row) gets an ascending mark and moves to the top.
-            const QRect cell = frm.Grid1->visualRect(frm.Grid1->model()->index(3, 1));
-            QTest::mouseClick(frm.Grid1->viewport(), Qt::LeftButton, {}, cell.center());
-            QTest::mouseDClick(frm.Grid1->viewport(), Qt::LeftButton, {}, cell.center());
+            const QRect cell = frm.FieldGrid->visualRect(frm.FieldGrid->model()->index(3, 1));
+            QTest::mouseClick(frm.FieldGrid->viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(frm.FieldGrid->viewport(), Qt::LeftButton, {}, cell.center());
             for (int i = 0; i < 3; ++i)
                 QTest::mouseClick(frm.btnUp1, Qt::LeftButton);
             if (frm.btnUp1->isEnabled() || !frm.btnDown1->isEnabled())
@@ -547,12 +553,12 @@ private slots:
         QStringList listed;
         prompts.OnDialog([&](QDialog &dialog) {
             auto &frm = dynamic_cast<TFltrDlgFrm &>(dialog);
-            for (int i = 0; i < frm.ListBox1->count(); ++i)
-                listed << frm.ListBox1->item(i)->text();
+            for (int i = 0; i < frm.FieldList->count(); ++i)
+                listed << frm.FieldList->item(i)->text();
             QTest::mouseClick(frm.btnNext1, Qt::LeftButton);
             if (frm.Pages->currentIndex() != 0) // nothing chosen yet: no next page
                 return -1;
-            frm.ListBox1->setCurrentItem(frm.ListBox1->findItems(field, Qt::MatchExactly).value(0));
+            frm.FieldList->setCurrentItem(frm.FieldList->findItems(field, Qt::MatchExactly).value(0));
             QTest::mouseClick(frm.btnNext1, Qt::LeftButton);
             if (frm.Pages->currentIndex() != 1)
                 return -1;
@@ -574,11 +580,11 @@ private slots:
         ScriptedPrompter prompts;
         TFltrDlgFrm frm;
         frm.SetDataSet(&s.ds);
-        frm.ListBox1->setCurrentRow(0);
+        frm.FieldList->setCurrentRow(0);
         frm.NextClick();
         // A filter text the data set refuses (a field name it cannot parse) shows the error
         // and keeps the dialog open, the filter unchanged.
-        frm.ListBox1->currentItem()->setData(Qt::UserRole, QStringLiteral("Code Name"));
+        frm.FieldList->currentItem()->setData(Qt::UserRole, QStringLiteral("Code Name"));
         frm.edtKeyword1->setText(QStringLiteral("x"));
         frm.show();
         QTest::mouseClick(frm.btnOk1, Qt::LeftButton);
@@ -695,6 +701,53 @@ private slots:
         QCOMPARE(s.Column(QStringLiteral("Copys")), (QStringList{"1", "2", "3", "9"}));
         QCOMPARE(calls, 1);
         QCOMPARE(s.ds.State(), DataSetState::Browse);
+    }
+
+    // Each dialog of the grids, on each of its pages, clips no caption or control at its own
+    // font and, once shown, when its font grows by half: the window grows with its layout.
+    void dialogsClipNothing_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<int>("page");
+        QTest::newRow("filter, field page") << "filter" << 0;
+        QTest::newRow("filter, keyword page") << "filter" << 1;
+        QTest::newRow("batch update") << "batch update" << 0;
+        QTest::newRow("sort") << "sort" << 0;
+        QTest::newRow("column choice") << "column choice" << 0;
+    }
+    void dialogsClipNothing()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(int, page);
+        Sample s;
+        RColItems items{{0, QStringLiteral("档案编号"), true}, {1, QStringLiteral("档案名称"), false}};
+        std::unique_ptr<QDialog> w;
+        if (dialog == QLatin1String("filter")) {
+            auto filter = std::make_unique<TFltrDlgFrm>();
+            filter->SetDataSet(&s.ds);
+            filter->Pages->setCurrentIndex(page);
+            w = std::move(filter);
+        } else if (dialog == QLatin1String("batch update")) {
+            auto batch = std::make_unique<TBatchUpdateFrm>();
+            batch->AddItem(QStringLiteral("档案名称"), QStringLiteral("Name"));
+            w = std::move(batch);
+        } else if (dialog == QLatin1String("sort")) {
+            auto sort = std::make_unique<TSortFrm>();
+            sort->LoadFields(s.ds, true);
+            w = std::move(sort);
+        } else {
+            w = std::make_unique<TxVisibleFrm>(items);
+        }
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QStringList clipped = LayoutCheck::Clipped(w.get());
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        const QSize before = w->size();
+        EnlargeFont(*w);
+        QCoreApplication::processEvents();
+        clipped = LayoutCheck::Clipped(w.get());
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        QVERIFY(w->width() >= before.width() && w->height() >= before.height());
     }
 
     void rightRefusals_data()

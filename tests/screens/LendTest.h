@@ -4,15 +4,20 @@
 
 #include "Archive.h"
 #include "Database.h"
+#include "LayoutCheck.h"
 #include "QuerySets.h"
 #include "ScriptedPrompter.h"
 #include "TestDb.h"
 
 #include <QDate>
+#include <QFont>
 #include <QTest>
 #include <stdexcept>
 
 namespace LendTest {
+
+using LayoutCheck::Clipped;
+using LayoutCheck::EnlargeFont;
 
 // A database of its own for the running test function and data row.
 inline bool OpenFresh(const char *prefix)

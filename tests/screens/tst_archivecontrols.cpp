@@ -2,6 +2,7 @@
 // boxes filled with the values stored so far (on a real SQLite database).
 
 #include "ArchiveControls.h"
+#include "ModulesFixture.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "TestDb.h"
@@ -9,23 +10,22 @@
 
 #include <QTest>
 
+#include <optional>
+
 class TUisTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
     void initTestCase()
     {
-        InitDataModule();
-        StartServices();
+        m_modules.emplace();
         ScriptedPrompter prompts;
         QVERIFY(
             Database->Open(TestDb::FreshConnectionString(QStringLiteral("sqlite"), QStringLiteral("uis"))));
     }
-    void cleanupTestCase()
-    {
-        StopServices();
-        DoneDataModule();
-    }
+    void cleanupTestCase() { m_modules.reset(); }
 
     void heldCategory()
     {

@@ -6,6 +6,7 @@
 #include "ArchiveList.h"
 #include "CategoryWindow.h"
 #include "Database.h"
+#include "LayoutCheck.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "TestDb.h"
@@ -17,8 +18,12 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using LayoutCheck::Clipped;
+using LayoutCheck::EnlargeFont;
 
 namespace {
 
@@ -256,7 +261,7 @@ private slots:
             QTest::mouseClick(form.btnCata1, Qt::LeftButton);
             form.edtCode1->setText(QStringLiteral("PZ-3"));
             form.edtName1->setText(QStringLiteral("采购单"));
-            return Click(dialog, form.Button1);
+            return Click(dialog, form.OkButton);
         });
         prompts.OnDialog([](QDialog &dialog) {
             auto &picker = static_cast<TCataRelEditFrm &>(dialog);
@@ -302,7 +307,7 @@ private slots:
             shownLends = form.edtLends1->text();
             form.edtName1->setText(QStringLiteral("尚未保存的名称"));
             QTest::mouseClick(form.btnLend1, Qt::LeftButton);
-            return Click(dialog, form.Button2);
+            return Click(dialog, form.CancelButton);
         });
         QVERIFY(!list.OpenArchive([&](const RArchive &archive) { lent << archive; }));
         QCOMPARE(shownLends, QStringLiteral("2"));
@@ -328,7 +333,7 @@ private slots:
             form.edtName1->setText(QStringLiteral("会议纪要(二)"));
             // No filing date.
             form.edtArcdate1->CheckBox()->setChecked(false);
-            return Click(dialog, form.Button1);
+            return Click(dialog, form.OkButton);
         });
         QVERIFY(list.OpenArchive());
         QCOMPARE(Rows(list), QStringList({"1 合同类 年度报告", "2  会议纪要(二)"}));
@@ -351,12 +356,12 @@ private slots:
             TArchiveEditFrm &form = Form(dialog);
             form.edtName1->setText(QStringLiteral("改过的"));
             form.edtCopys1->setText(QStringLiteral("3份"));
-            firstTry = Click(dialog, form.Button1);
+            firstTry = Click(dialog, form.OkButton);
             // What was typed is still there to be corrected.
             if (form.edtName1->text() != QStringLiteral("改过的"))
                 return -1;
             form.edtCopys1->setText(QStringLiteral("4"));
-            return Click(dialog, form.Button1);
+            return Click(dialog, form.OkButton);
         });
         QVERIFY(list.OpenArchive());
         QCOMPARE(firstTry, 99);
@@ -376,7 +381,7 @@ private slots:
             TArchiveEditFrm &form = Form(dialog);
             Database->ExecSql(QStringLiteral("delete from archives where Id=1"));
             form.edtName1->setText(QStringLiteral("无处保存"));
-            return Click(dialog, form.Button1);
+            return Click(dialog, form.OkButton);
         });
         QVERIFY(!list.OpenArchive());
         QCOMPARE(Rows(list).first(), QStringLiteral("1 合同类 年度报告"));
@@ -443,7 +448,7 @@ private slots:
         TArchiveEditFrm form;
         form.LoadRecord(Stored(1));
         prompts.Answer(path);
-        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        QTest::mouseClick(form.PickFileButton, Qt::LeftButton);
         QCOMPARE(form.edtFilename1->text(), QStringLiteral("扫描件.pdf"));
         QCOMPARE(form.txtFilepath1->text(), path);
         QCOMPARE(form.txtFileByte1->text(), QStringLiteral("1536"));
@@ -454,13 +459,13 @@ private slots:
 
         // Cancelling the file dialog changes nothing.
         prompts.Answer(QVariant());
-        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        QTest::mouseClick(form.PickFileButton, Qt::LeftButton);
         QCOMPARE(form.txtFilepath1->text(), path);
 
         // A file that cannot be read: the error is shown and only the name box has moved on.
         const QString gone = m_files.filePath(QStringLiteral("已删除.doc"));
         prompts.Answer(gone);
-        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        QTest::mouseClick(form.PickFileButton, Qt::LeftButton);
         QCOMPARE(prompts.Texts().size(), 1);
         QVERIFY(prompts.LastText().contains(QStringLiteral("已删除.doc")));
         QCOMPARE(form.edtFilename1->text(), QStringLiteral("已删除.doc"));
@@ -495,7 +500,7 @@ private slots:
         QCOMPARE(urls().size(), 1);
 
         prompts.Clear();
-        QTest::mouseClick(form.Button4, Qt::LeftButton);
+        QTest::mouseClick(form.OpenFolderButton, Qt::LeftButton);
         QCOMPARE(urls(), QStringList({QUrl::fromLocalFile(m_files.path()).toString()}));
 
         // The document has gone since it was recorded.
@@ -528,6 +533,63 @@ private slots:
         QCOMPARE(form.edtLayplace1->count(), 2);
         QCOMPARE(form.edtArcdept1->count(), 0);
         QCOMPARE(form.edtArcman1->count(), 0);
+    }
+
+    // Every caption and control is whole, at the designed size and with a font half as large
+    // again; the form grows to fit rather than cutting them.
+    void nothingClipped()
+    {
+        TArchiveEditFrm form;
+        RArchive archive = Stored(1);
+        archive.Filebyte = qlonglong(123456789);
+        form.LoadRecord(archive);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.size(), QSize(452, 470));
+        QVERIFY2(Clipped(&form).isEmpty(), qPrintable(Clipped(&form).join('\n')));
+
+        const int buttonHeight = form.OkButton->height();
+        EnlargeFont(form);
+        QTRY_VERIFY(form.OkButton->height() > buttonHeight);
+        QVERIFY2(Clipped(&form).isEmpty(), qPrintable(Clipped(&form).join('\n')));
+        // The memo takes what the window has to spare.
+        const int memoHeight = form.edtNotes1->height();
+        form.resize(form.width(), form.height() + 100);
+        QTRY_COMPARE(form.edtNotes1->height(), memoHeight + 100);
+    }
+
+    // Tab walks the boxes from the code down to the buttons, passing the read-only ones by.
+    // The memo takes Tab as text, so the walk starts once more behind it.
+    void tabOrder()
+    {
+        TArchiveEditFrm form;
+        form.LoadRecord(Stored(1));
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        // The controls Tab reaches from `start` until `last`; a date box, which Tab also walks
+        // through section by section, counts once.
+        const auto walk = [](QWidget *start, const QString &last) {
+            start->setFocus();
+            QStringList visited;
+            for (int i = 0; i < 40 && visited.value(visited.size() - 1) != last; ++i) {
+                QWidget *focus = QApplication::focusWidget();
+                // Date and combo boxes hold the focus in an unnamed part.
+                while (focus && focus->objectName().isEmpty())
+                    focus = focus->parentWidget();
+                const QString name = focus ? focus->objectName() : QString();
+                if (visited.value(visited.size() - 1) != name)
+                    visited << name;
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            return visited;
+        };
+        QCOMPARE(
+            walk(form.edtCode1, QStringLiteral("edtNotes1")),
+            QStringList({"edtCode1", "edtName1", "edtArcdate1", "edtCopys1", "edtSecurity1", "edtLayplace1",
+                         "Button3", "Button4", "edtArcdept1", "edtArcman1", "edtNotes1"}));
+        QCOMPARE(walk(form.btnLend1, QStringLiteral("btnCata1")),
+                 QStringList({"btnLend1", "Button1", "Button2", "btnCata1"}));
     }
 
 private:

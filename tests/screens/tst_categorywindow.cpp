@@ -4,6 +4,7 @@
 
 #include "CategoryWindow.h"
 #include "Database.h"
+#include "LayoutCheck.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "TestDb.h"
@@ -11,8 +12,12 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolBar>
+
+using LayoutCheck::Clipped;
+using LayoutCheck::EnlargeFont;
 
 namespace {
 
@@ -242,7 +247,6 @@ private slots:
             return false;
         });
         QCOMPARE(frm->edtName1->text(), QStringLiteral("B"));
-        QCOMPARE(frm->height(), frm->btnEditOk1->y() + 90);
         prompts.OnDialog([&](QDialog &dialog) {
             // A blank name is not the edit window's business.
             frm->edtName1->setText(QStringLiteral("  "));
@@ -419,9 +423,6 @@ private slots:
             return answer;
         });
         QCOMPARE(frm->windowTitle(), QStringLiteral("选择"));
-        const QRect tree = frm->TreeView3->geometry();
-        QCOMPARE(frm->width(), tree.left() + tree.width() + 30);
-        QCOMPARE(frm->height(), frm->btnPickOk1->y() + frm->btnPickOk1->height() + 50);
         prompts.OnDialog([&](QDialog &dialog) {
             frm->TreeView3->SetSelected(nullptr);
             if (Click(dialog, frm->btnPickOk1) != QDialog::Rejected || !picked.isEmpty())
@@ -443,6 +444,9 @@ private slots:
     {
         ScriptedPrompter prompts;
         const auto frm = TCataRelEditFrm::CreatePick(nullptr, [](const RCata &) { return true; });
+        // Shown, as the picker always is when its buttons are pressed: its layout places them.
+        frm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
         frm->TreeView3->SetSelected(NodeNamed(frm->TreeView3, QStringLiteral("B")));
         // The settings window adds E under A; then its own edit window is shown.
         prompts.OnDialog([](QDialog &dialog) {
@@ -489,6 +493,57 @@ private slots:
         prompts.OnDialog([](QDialog &dialog) { return Click(dialog, Frm(dialog).btnPickCancel1); });
         box.PickCata();
         QCOMPARE(box.HeldId(), QVariant(14));
+    }
+
+    void modesClipNothing_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QSize>("designed");
+        QTest::newRow("settings") << int(TCataRelEditFrm::Mode::Settings) << QSize(380, 460);
+        QTest::newRow("adjustment") << int(TCataRelEditFrm::Mode::Adjust) << QSize(280, 400);
+        QTest::newRow("edit") << int(TCataRelEditFrm::Mode::Edit) << QSize(380, 244);
+        QTest::newRow("picker") << int(TCataRelEditFrm::Mode::Pick) << QSize(302, 419);
+    }
+    // Each mode opens at the size it was designed at with every caption and button whole,
+    // and keeps them whole with a font half as large again; its list or memo takes the room
+    // the window has to spare.
+    void modesClipNothing()
+    {
+        QFETCH(int, mode);
+        QFETCH(QSize, designed);
+        std::unique_ptr<TCataRelEditFrm> frm;
+        QWidget *stretching = nullptr;
+        switch (TCataRelEditFrm::Mode(mode)) {
+        case TCataRelEditFrm::Mode::Settings:
+            frm = TCataRelEditFrm::CreateSettings(nullptr);
+            stretching = frm->TreeView2;
+            break;
+        case TCataRelEditFrm::Mode::Adjust:
+            frm = TCataRelEditFrm::CreateAdjust(nullptr);
+            stretching = frm->TreeView1;
+            break;
+        case TCataRelEditFrm::Mode::Edit:
+            frm = TCataRelEditFrm::CreateEdit(nullptr, RCata(), {});
+            stretching = frm->edtMemo1;
+            break;
+        case TCataRelEditFrm::Mode::Pick:
+            frm = TCataRelEditFrm::CreatePick(nullptr, {});
+            stretching = frm->TreeView3;
+            break;
+        }
+        frm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
+        QCOMPARE(frm->size(), designed);
+        QVERIFY2(Clipped(frm.get()).isEmpty(), qPrintable(Clipped(frm.get()).join('\n')));
+
+        const int stretchingTop = stretching->y();
+        EnlargeFont(*frm);
+        // The larger font has reached the layout once the list or memo moves down.
+        QTRY_VERIFY(stretching->y() > stretchingTop);
+        QVERIFY2(Clipped(frm.get()).isEmpty(), qPrintable(Clipped(frm.get()).join('\n')));
+        const int height = stretching->height();
+        frm->resize(frm->width(), frm->height() + 100);
+        QTRY_COMPARE(stretching->height(), height + 100);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "ArchiveList.h"
 #include "Database.h"
 #include "Finder.h"
+#include "LayoutCheck.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "TestDb.h"
@@ -11,7 +12,11 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+
+using LayoutCheck::Clipped;
+using LayoutCheck::EnlargeFont;
 
 namespace {
 
@@ -246,11 +251,28 @@ private slots:
 
         // Cancel hands nothing over.
         prompts.OnDialog([&](QDialog &dialog) {
-            QTest::mouseClick(finder->Button2, Qt::LeftButton);
+            QTest::mouseClick(finder->CancelButton, Qt::LeftButton);
             return dialog.result();
         });
         QCOMPARE(finder->ShowModal(), int(QDialog::Rejected));
         QCOMPARE(calls, 2);
+    }
+
+    // Every caption and condition is whole, at the designed size and with a font half as
+    // large again; the finder grows to fit rather than cutting them.
+    void nothingClipped()
+    {
+        const auto finder = TFinderFrm::CreateFinder(nullptr, {});
+        TFinderFrm &form = *finder;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.size(), QSize(520, 230));
+        QVERIFY2(Clipped(&form).isEmpty(), qPrintable(Clipped(&form).join('\n')));
+
+        const int buttonHeight = form.btnOk1->height();
+        EnlargeFont(form);
+        QTRY_VERIFY(form.btnOk1->height() > buttonHeight);
+        QVERIFY2(Clipped(&form).isEmpty(), qPrintable(Clipped(&form).join('\n')));
     }
 };
 

@@ -24,7 +24,7 @@ const QString DeleteQuestion = QStringLiteral("\r\n确定要删除记录吗?\t")
 // Clicks "确定" and answers what a modal loop would: -1 while the form is still open.
 int ClickOk(TLendEditFrm &form)
 {
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(form.OkButton, Qt::LeftButton);
     return form.isVisible() ? -1 : form.result();
 }
 
@@ -316,7 +316,7 @@ private slots:
             form.edtBorrower1->SetText(QStringLiteral("王五"));
             stayedOpen = ClickOk(form) == -1;
             kept = form.edtBorrower1->Text();
-            QTest::mouseClick(form.Button2, Qt::LeftButton);
+            QTest::mouseClick(form.CancelButton, Qt::LeftButton);
             return form.result();
         });
         list.EditCurrent();
@@ -330,6 +330,27 @@ private slots:
         prompts.Answer(0);
         list.DeleteCurrent();
         QCOMPARE(CachedIds(*list.DataSet()), QList<int>{1});
+    }
+
+    // Every caption and box of the form is whole, at the designed size and with a font half
+    // as large again; the form grows to fit rather than cutting them.
+    void formClipsNothing()
+    {
+        RLend lend;
+        lend.Id = 3;
+        lend.ArcName = QStringLiteral("二〇一三年度财务审计报告及附件");
+        lend.Borrower = QStringLiteral("张三");
+        TLendEditFrm form;
+        form.LoadLend(lend);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.size(), QSize(430, 262));
+        QVERIFY2(Clipped(&form).isEmpty(), qPrintable(Clipped(&form).join('\n')));
+
+        const int buttonHeight = form.OkButton->height();
+        EnlargeFont(form);
+        QTRY_VERIFY(form.OkButton->height() > buttonHeight);
+        QVERIFY2(Clipped(&form).isEmpty(), qPrintable(Clipped(&form).join('\n')));
     }
 };
 

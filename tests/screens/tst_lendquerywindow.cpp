@@ -11,10 +11,12 @@
 #include "TestMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace LendTest;
@@ -144,11 +146,58 @@ private slots:
         SetDate(window->edtLendate2, until);
         window->edtLendept1->SetText(department);
         window->edtBorrower1->SetText(borrower);
-        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
         QVERIFY2(prompts.History().isEmpty(), qPrintable(prompts.LastText()));
         QCOMPARE(CachedIds(*window->LendList()->DataSet()), ids);
         QCOMPARE(window->DBGrid1->model()->rowCount(), int(ids.size()));
         window->close();
+    }
+
+    // The window is no dialog: Escape, wherever the focus is, leaves it open.
+    void escapeKeepsWindowOpen()
+    {
+        ScriptedPrompter prompts;
+        QPointer<TLendQryFrm> window = new TLendQryFrm;
+        const auto closeAtEnd = qScopeGuard([&window] {
+            if (window)
+                window->close();
+            FlushDeletes();
+        });
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
+        const QList<QWidget *> controls = {window->edtLendate1->Editor(), window->edtBorrower1->lineEdit(),
+                                           window->FindButton, window->DBGrid1, window};
+        for (QWidget *control : controls) {
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_Escape);
+            FlushDeletes();
+            QVERIFY2(window && window->isVisible(), qPrintable(control->objectName()));
+        }
+        QVERIFY(prompts.History().isEmpty());
+    }
+
+    // The conditions are whole at the window's own size and with a font half as large again;
+    // the grid keeps the room the conditions do not need.
+    void nothingClipped()
+    {
+        ScriptedPrompter prompts;
+        QPointer<TLendQryFrm> window = new TLendQryFrm;
+        const auto closeAtEnd = qScopeGuard([&window] {
+            if (window)
+                window->close();
+            FlushDeletes();
+        });
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join('\n')));
+        const int panelHeight = window->Panel1->height();
+
+        EnlargeFont(*window);
+        QTRY_VERIFY(window->Panel1->height() > panelHeight);
+        QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join('\n')));
+        QCOMPARE(window->DBGrid1->geometry().bottom(), window->rect().bottom());
     }
 
     // Lendings are shown with their archive's code and name, empty for a deleted archive.
@@ -156,7 +205,7 @@ private slots:
     {
         ScriptedPrompter prompts;
         QPointer<TLendQryFrm> window = new TLendQryFrm;
-        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
         QCOMPARE(Cell(*window, 0, QStringLiteral("ArcCode")), QStringLiteral("A-1"));
         QCOMPARE(Cell(*window, 1, QStringLiteral("ArcName")), QStringLiteral("档案二"));
         QCOMPARE(Cell(*window, 3, QStringLiteral("ArcCode")), QString());
@@ -169,7 +218,7 @@ private slots:
         ScriptedPrompter prompts;
         QPointer<TLendQryFrm> window = new TLendQryFrm;
         window->edtBorrower1->SetText(QStringLiteral("张三"));
-        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
         SetDate(window->edtLendate1, QDate(2013, 1, 1));
         SetDate(window->edtLendate2, QDate(2013, 12, 31));
         window->edtLendept1->SetText(QStringLiteral("财务部"));
@@ -182,7 +231,7 @@ private slots:
         QVERIFY(window->edtBorrower1->Text().isEmpty());
         QCOMPARE(CachedIds(*window->LendList()->DataSet()), (QList<int>{1, 3}));
 
-        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
         QCOMPARE(CachedIds(*window->LendList()->DataSet()).size(), 5);
         window->close();
     }
@@ -197,8 +246,8 @@ private slots:
         second->show();
         first->edtBorrower1->SetText(QStringLiteral("张三"));
         second->edtLendept1->SetText(QStringLiteral("财务部"));
-        QTest::mouseClick(first->Button1, Qt::LeftButton);
-        QTest::mouseClick(second->Button1, Qt::LeftButton);
+        QTest::mouseClick(first->FindButton, Qt::LeftButton);
+        QTest::mouseClick(second->FindButton, Qt::LeftButton);
         QCOMPARE(CachedIds(*first->LendList()->DataSet()), (QList<int>{1, 3}));
         QCOMPARE(CachedIds(*second->LendList()->DataSet()), (QList<int>{1, 5}));
         QVERIFY(first->isVisible() && second->isVisible());
@@ -208,7 +257,7 @@ private slots:
         QVERIFY(first.isNull());
         QVERIFY(!second.isNull());
         QCOMPARE(CachedIds(*second->LendList()->DataSet()), (QList<int>{1, 5}));
-        QTest::mouseClick(second->Button1, Qt::LeftButton);
+        QTest::mouseClick(second->FindButton, Qt::LeftButton);
         QCOMPARE(CachedIds(*second->LendList()->DataSet()), (QList<int>{1, 5}));
         second->close();
         FlushDeletes();
@@ -254,7 +303,7 @@ private slots:
 
         ScriptedPrompter prompts;
         QPointer<TLendQryFrm> window = new TLendQryFrm;
-        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
         QList<TDataSet *> handed;
         int group = 0;
         prompts.OnDialog([&](QDialog &shown) {

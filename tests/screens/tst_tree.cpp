@@ -5,12 +5,15 @@
 #include "ArchiveControls.h"
 #include "CategoryTree.h"
 #include "Database.h"
+#include "ModulesFixture.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "TestDb.h"
 #include "TestMain.h"
 
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -93,18 +96,15 @@ QStringList Numbers(const RCatas &list)
 class TTreeTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
     void initTestCase()
     {
-        InitDataModule();
-        StartServices();
+        m_modules.emplace();
         QVERIFY(TestDb::OpenFresh(QStringLiteral("sqlite"), QStringLiteral("tree")));
     }
-    void cleanupTestCase()
-    {
-        StopServices();
-        DoneDataModule();
-    }
+    void cleanupTestCase() { m_modules.reset(); }
     void init() { StoreSample(); }
 
     void fillBuildsFixedNodes()

@@ -1,11 +1,14 @@
 // The company record: the byte rule of a filled-in name, and loading and saving on real
 // engines.
 
+#include "ModulesFixture.h"
 #include "ServicesTest.h"
 #include "Settings.h"
 #include "TestMain.h"
 
 #include <QTest>
+
+#include <optional>
 
 using ServicesTest::OpenFresh;
 using ServicesTest::Scalar;
@@ -13,13 +16,11 @@ using ServicesTest::Scalar;
 class TCompanyTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
-    void initTestCase() { InitDataModule(); }
-    void cleanupTestCase()
-    {
-        Database->SetConnected(false);
-        DoneDataModule();
-    }
+    void initTestCase() { m_modules.emplace(ModulesFixture::With::DataOnly); }
+    void cleanupTestCase() { m_modules.reset(); }
 
     void hasLongName_data()
     {

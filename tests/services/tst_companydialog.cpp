@@ -2,6 +2,7 @@
 // read-only view, and the dialog coming back after the database refused a save.
 
 #include "CompanyDialog.h"
+#include "ModulesFixture.h"
 #include "ServicesTest.h"
 #include "Settings.h"
 #include "TestMain.h"
@@ -10,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <optional>
 
 using ServicesTest::Scalar;
 
@@ -37,13 +40,11 @@ int ClickCancel(TCompanyInfoFrm &dialog)
 class TCompanyFrmTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
-    void initTestCase() { InitDataModule(); }
-    void cleanupTestCase()
-    {
-        Database->SetConnected(false);
-        DoneDataModule();
-    }
+    void initTestCase() { m_modules.emplace(ModulesFixture::With::DataOnly); }
+    void cleanupTestCase() { m_modules.reset(); }
     void init()
     {
         const QString name = QStringLiteral("companyfrm_") +

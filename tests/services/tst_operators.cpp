@@ -1,6 +1,7 @@
 // Operators on real engines: rights lists, the refusal, loading by login id, the operator
 // list, and passwords that never stay in the table as typed.
 
+#include "ModulesFixture.h"
 #include "ServicesTest.h"
 #include "Settings.h"
 #include "TestMain.h"
@@ -8,6 +9,8 @@
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
 #include <QTest>
+
+#include <optional>
 
 #include "Passwords.h"
 
@@ -52,13 +55,11 @@ void InsertRaw(const QString &loginId, const QString &stored, const QString &rig
 class TOperatorsTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
-    void initTestCase() { InitDataModule(); }
-    void cleanupTestCase()
-    {
-        Database->SetConnected(false);
-        DoneDataModule();
-    }
+    void initTestCase() { m_modules.emplace(ModulesFixture::With::DataOnly); }
+    void cleanupTestCase() { m_modules.reset(); }
 
     void hasRight_data()
     {

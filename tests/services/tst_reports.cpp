@@ -3,6 +3,7 @@
 // an operator would, and the delivered templates rendered over real archive and lending lists.
 
 #include "Archive.h"
+#include "LayoutCheck.h"
 #include "Paths.h"
 #include "ReportChooser.h"
 #include "ReportEngine.h"
@@ -25,6 +26,8 @@
 
 using ServicesTest::OpenFresh;
 using ServicesTest::Scalar;
+
+using LayoutCheck::EnlargeFont;
 
 namespace {
 
@@ -592,20 +595,22 @@ private slots:
             [&] {
                 QCOMPARE(frm->windowTitle(), QStringLiteral("打印"));
                 QCOMPARE(frm->size(), QSize(326, 324));
-                QCOMPARE(frm->Label1->text(), QStringLiteral("请选择一种打印样式"));
+                const auto *caption = frm->findChild<QLabel *>(QStringLiteral("Label1"));
+                QVERIFY(caption);
+                QCOMPARE(caption->text(), QStringLiteral("请选择一种打印样式"));
                 QStringList buttons;
                 for (const QAction *action : frm->ToolBar1->actions())
                     buttons << (action->isSeparator() ? QStringLiteral("-") : action->text());
                 QCOMPARE(buttons, (QStringList{"新建", "-", "删除", "重命名", "设计"}));
-                QCOMPARE(frm->Button4->text(), QStringLiteral("预览"));
+                QCOMPARE(frm->PreviewButton->text(), QStringLiteral("预览"));
                 QCOMPARE(frm->GroupId(), 1002);
                 QVERIFY(frm->Reper() != nullptr);
                 QCOMPARE(frm->Reper()->DataSets().size(), 1);
-                QCOMPARE(frm->ListBox1->count(), 2);
-                QCOMPARE(frm->ListBox1->currentRow(), 0);
+                QCOMPARE(frm->TemplateList->count(), 2);
+                QCOMPARE(frm->TemplateList->currentRow(), 0);
                 for (QAction *action : {frm->tbNew1, frm->tbDelete1, frm->tbRename1, frm->tbDesign1})
                     QCOMPARE(action->isEnabled(), canDesign);
-                QVERIFY(frm->Button4->isEnabled());
+                QVERIFY(frm->PreviewButton->isEnabled());
             }();
             return int(QDialog::Rejected);
         });
@@ -636,7 +641,7 @@ private slots:
         prompts.OnDialog([&](QDialog &dialog) {
             auto &frm = static_cast<TReporterFrm &>(dialog);
             [&] {
-                QCOMPARE(Titles(*frm.ListBox1), (QStringList{"Alpha", "Beta"}));
+                QCOMPARE(Titles(*frm.TemplateList), (QStringList{"Alpha", "Beta"}));
 
                 // New: the typed title joins the list of the window's group.
                 prompts.Answer(QStringLiteral("Gamma"));
@@ -646,49 +651,49 @@ private slots:
                 QCOMPARE(asked.caption, QStringLiteral("添加报表"));
                 QCOMPARE(asked.text, QStringLiteral("请输入报表名称:\t\t"));
                 QCOMPARE(asked.buttons, QStringList{QString()});
-                QCOMPARE(Titles(*frm.ListBox1), (QStringList{"Alpha", "Beta", "Gamma"}));
+                QCOMPARE(Titles(*frm.TemplateList), (QStringList{"Alpha", "Beta", "Gamma"}));
                 QCOMPARE(Scalar(QStringLiteral("select GrpId from report where Id=4")).toInt(), 1002);
                 // Cancelled, nothing is added; an empty title is accepted.
                 prompts.Answer(QVariant());
                 frm.tbNew1->trigger();
                 prompts.Answer(QString());
                 frm.tbNew1->trigger();
-                QCOMPARE(Titles(*frm.ListBox1), (QStringList{"", "Alpha", "Beta", "Gamma"}));
+                QCOMPARE(Titles(*frm.TemplateList), (QStringList{"", "Alpha", "Beta", "Gamma"}));
 
                 // Rename offers the current title.
-                frm.ListBox1->setCurrentRow(2);
+                frm.TemplateList->setCurrentRow(2);
                 prompts.Answer(QStringLiteral("Delta"));
                 frm.tbRename1->trigger();
                 QCOMPARE(prompts.History().last().caption, QStringLiteral("修改报表标题"));
                 QCOMPARE(prompts.History().last().text, QStringLiteral("请输入新的报表名称:\t\t"));
                 QCOMPARE(prompts.History().last().buttons, QStringList{QStringLiteral("Beta")});
-                QCOMPARE(Titles(*frm.ListBox1), (QStringList{"", "Alpha", "Delta", "Gamma"}));
+                QCOMPARE(Titles(*frm.TemplateList), (QStringList{"", "Alpha", "Delta", "Gamma"}));
                 QCOMPARE(Scalar(QStringLiteral("select Title from report where Id=1")).toString(),
                          QStringLiteral("Delta"));
 
                 // Delete asks first; Cancel keeps the template.
-                frm.ListBox1->setCurrentRow(1);
+                frm.TemplateList->setCurrentRow(1);
                 prompts.Answer(1);
                 frm.tbDelete1->trigger();
                 QCOMPARE(prompts.History().last().icon, MsgIcon::Warning);
                 QCOMPARE(prompts.History().last().text, QStringLiteral("确定要删除Alpha吗?"));
                 QCOMPARE(prompts.History().last().buttons, (QStringList{"确定", "取消"}));
-                QCOMPARE(frm.ListBox1->count(), 4);
-                frm.ListBox1->setCurrentRow(1);
+                QCOMPARE(frm.TemplateList->count(), 4);
+                frm.TemplateList->setCurrentRow(1);
                 prompts.Answer(0);
                 frm.tbDelete1->trigger();
-                QCOMPARE(Titles(*frm.ListBox1), (QStringList{"", "Delta", "Gamma"}));
+                QCOMPARE(Titles(*frm.TemplateList), (QStringList{"", "Delta", "Gamma"}));
                 QCOMPARE(Scalar(QStringLiteral("select count(*) from report where Id=2")).toInt(), 0);
                 QCOMPARE(Scalar(QStringLiteral("select count(*) from report where GrpId=1001")).toInt(), 1);
 
                 // Without a selection every command on a template stops at the plain box.
-                frm.ListBox1->setCurrentRow(-1);
+                frm.TemplateList->setCurrentRow(-1);
                 prompts.Clear();
                 const int rows = Scalar(QStringLiteral("select count(*) from report")).toInt();
                 frm.tbDelete1->trigger();
                 frm.tbRename1->trigger();
                 frm.tbDesign1->trigger();
-                frm.Button4->click();
+                frm.PreviewButton->click();
                 QCOMPARE(prompts.Texts(), QStringList(4, NoSelectionText));
                 QCOMPARE(prompts.History().first().icon, MsgIcon::None);
                 QCOMPARE(prompts.History().first().buttons, QStringList{QStringLiteral("确定")});
@@ -709,6 +714,7 @@ private slots:
         QTest::addColumn<bool>("staysOpen");
         QTest::newRow("预览") << "preview" << false;
         QTest::newRow("double click") << "double click" << false;
+        QTest::newRow("Enter in the list") << "enter" << false;
         QTest::newRow("设计") << "design" << true;
     }
     void chooserPreviewClosesAndDesignStays()
@@ -728,7 +734,7 @@ private slots:
         bool visibleAfter = false;
         prompts.OnDialog([&](QDialog &dialog) {
             auto &frm = static_cast<TReporterFrm &>(dialog);
-            frm.ListBox1->setCurrentRow(1);
+            frm.TemplateList->setCurrentRow(1);
             // The preview or the designer comes next, with the selected template loaded.
             prompts.OnDialog([&](QDialog &) {
                 shownTag = frm.Reper()->Report().Tag().toInt();
@@ -742,9 +748,11 @@ private slots:
                 return int(QDialog::Rejected);
             });
             if (command == QLatin1String("preview"))
-                frm.Button4->click();
+                frm.PreviewButton->click();
             else if (command == QLatin1String("double click"))
-                emit frm.ListBox1->itemDoubleClicked(frm.ListBox1->item(1));
+                emit frm.TemplateList->itemDoubleClicked(frm.TemplateList->item(1));
+            else if (command == QLatin1String("enter"))
+                QTest::keyClick(frm.TemplateList, Qt::Key_Return);
             else
                 frm.tbDesign1->trigger();
             visibleAfter = frm.isVisible();
@@ -759,6 +767,23 @@ private slots:
             QCOMPARE(shownTexts, QStringList{QStringLiteral("second 青岫档案馆")});
         QCOMPARE(visibleAfter, staysOpen);
         QVERIFY(prompts.Texts().isEmpty());
+    }
+
+    // The chooser clips no caption or control at its own font and, once shown, when its font
+    // grows by half: the window grows with its layout.
+    void chooserClipsNothing()
+    {
+        TReporterFrm w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QStringList clipped = LayoutCheck::Clipped(&w);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        const QSize before = w.size();
+        EnlargeFont(w);
+        QCoreApplication::processEvents();
+        clipped = LayoutCheck::Clipped(&w);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        QVERIFY(w.width() >= before.width() && w.height() >= before.height());
     }
 
     // The designer opened from the chooser: no new-report command; a file opened there and
@@ -789,7 +814,7 @@ private slots:
         bool chooserOpenAfter = false;
         prompts.OnDialog([&](QDialog &dialog) {
             auto &frm = static_cast<TReporterFrm &>(dialog);
-            frm.ListBox1->setCurrentRow(1);
+            frm.TemplateList->setCurrentRow(1);
             prompts.OnDialog([&](QDialog &designer) {
                 onTopDuringDesign = onTop.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
                 auto *actNew = designer.findChild<QAction *>(QStringLiteral("actNew"));

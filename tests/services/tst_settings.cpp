@@ -1,11 +1,14 @@
 // The settings stores on real engines: rows made on first use, writes that reach the table
 // and the cache, and the growth of the pick lists.
 
+#include "ModulesFixture.h"
 #include "ServicesTest.h"
 #include "Settings.h"
 #include "TestMain.h"
 
 #include <QTest>
+
+#include <optional>
 
 using ServicesTest::OpenFresh;
 using ServicesTest::Scalar;
@@ -35,18 +38,11 @@ QVariantList StoredSetting(int keyId)
 class TSettingsTest : public QObject
 {
     Q_OBJECT
+
+    std::optional<ModulesFixture> m_modules;
 private slots:
-    void initTestCase()
-    {
-        InitDataModule();
-        StartServices();
-    }
-    void cleanupTestCase()
-    {
-        StopServices();
-        Database->SetConnected(false);
-        DoneDataModule();
-    }
+    void initTestCase() { m_modules.emplace(); }
+    void cleanupTestCase() { m_modules.reset(); }
 
     void readingCreatesTheRow_data() { TestDb::AddEngineRows(); }
     void readingCreatesTheRow()

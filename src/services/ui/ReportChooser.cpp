@@ -1,5 +1,6 @@
 #include "ReportChooser.h"
 
+#include "FormBuilder.h"
 #include "Prompter.h"
 #include "ReportStore.h"
 #include "Settings.h"
@@ -14,6 +15,7 @@
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -86,44 +88,46 @@ TReporterFrm::TReporterFrm(QWidget *owner) : TaFrm(owner)
 {
     setObjectName(QStringLiteral("ReporterFrm"));
     setWindowTitle(QStringLiteral("打印"));
-    setFixedSize(326, 324);
 
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1 = Form::Named(new QToolBar(this), QStringLiteral("ToolBar1"));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ToolBar1->setMovable(false);
-    ToolBar1->setGeometry(0, 0, 326, 29);
-    tbNew1 = ToolBar1->addAction(QStringLiteral("新建"));
-    tbNew1->setObjectName(QStringLiteral("tbNew1"));
+    tbNew1 = Form::Named(ToolBar1->addAction(QStringLiteral("新建")), QStringLiteral("tbNew1"));
     ToolBar1->addSeparator();
-    tbDelete1 = ToolBar1->addAction(QStringLiteral("删除"));
-    tbDelete1->setObjectName(QStringLiteral("tbDelete1"));
-    tbRename1 = ToolBar1->addAction(QStringLiteral("重命名"));
-    tbRename1->setObjectName(QStringLiteral("tbRename1"));
-    tbDesign1 = ToolBar1->addAction(QStringLiteral("设计"));
-    tbDesign1->setObjectName(QStringLiteral("tbDesign1"));
+    tbDelete1 = Form::Named(ToolBar1->addAction(QStringLiteral("删除")), QStringLiteral("tbDelete1"));
+    tbRename1 = Form::Named(ToolBar1->addAction(QStringLiteral("重命名")), QStringLiteral("tbRename1"));
+    tbDesign1 = Form::Named(ToolBar1->addAction(QStringLiteral("设计")), QStringLiteral("tbDesign1"));
 
-    Label1 = new QLabel(QStringLiteral("请选择一种打印样式"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 36, 310, 16);
+    TemplateList = Form::Named(new QListWidget, QStringLiteral("ListBox1"));
+    TemplateList->setItemDelegate(new RowHeightDelegate(TemplateList));
+    TemplateList->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A plain push button, so that it becomes the default when the window shows: Enter in the
+    // list previews the selected template.
+    PreviewButton = Form::Named(new QPushButton(QStringLiteral("预览")), QStringLiteral("Button4"));
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(8, 56, 310, 220);
-    ListBox1->setItemDelegate(new RowHeightDelegate(ListBox1));
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-
-    Button4 = new QPushButton(QStringLiteral("预览"), this);
-    Button4->setObjectName(QStringLiteral("Button4"));
-    Button4->setGeometry(243, 288, 75, 25);
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(8, 7, 8, 11);
+    body->setSpacing(4);
+    body->addWidget(Form::Named(Form::Caption(QStringLiteral("请选择一种打印样式"), TemplateList),
+                                QStringLiteral("Label1")));
+    body->addWidget(TemplateList, 1);
+    body->addSpacing(8);
+    body->addLayout(Form::ButtonRow({}, {PreviewButton}));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addLayout(body, 1);
+    Form::SetInitialSize(this, 326, 324);
 
     connect(tbNew1, &QAction::triggered, this, Guarded([this](auto &&...) { tbNew1Click(); }));
     connect(tbDelete1, &QAction::triggered, this, Guarded([this](auto &&...) { tbDelete1Click(); }));
     connect(tbRename1, &QAction::triggered, this, Guarded([this](auto &&...) { tbRename1Click(); }));
     connect(tbDesign1, &QAction::triggered, this, Guarded([this](auto &&...) { tbDesign1Click(); }));
-    connect(Button4, &QPushButton::clicked, this, Guarded([this](auto &&...) { Button4Click(); }));
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this,
-            Guarded([this](auto &&...) { ListBox1DblClick(); }));
+    connect(PreviewButton, &QPushButton::clicked, this,
+            Guarded([this](auto &&...) { PreviewButtonClick(); }));
+    connect(TemplateList, &QListWidget::itemDoubleClicked, this,
+            Guarded([this](auto &&...) { TemplateListDblClick(); }));
 }
 
 void TReporterFrm::SetGroupId(int groupId)
@@ -134,16 +138,16 @@ void TReporterFrm::SetGroupId(int groupId)
 
 void TReporterFrm::Reload()
 {
-    ListBox1->clear();
+    TemplateList->clear();
     TRepSet templates;
     templates.OpenGroup(m_groupId);
     TDataSet *rows = templates.DataSet();
     for (rows->First(); !rows->Eof(); rows->Next()) {
-        auto *item = new QListWidgetItem(templates.TitleField()->AsString(), ListBox1);
+        auto *item = new QListWidgetItem(templates.TitleField()->AsString(), TemplateList);
         item->setData(Qt::UserRole, templates.IdField()->AsInteger());
     }
-    if (ListBox1->count() > 0)
-        ListBox1->setCurrentRow(0);
+    if (TemplateList->count() > 0)
+        TemplateList->setCurrentRow(0);
 }
 
 void TReporterFrm::SetCanDesign(bool canDesign)
@@ -154,7 +158,7 @@ void TReporterFrm::SetCanDesign(bool canDesign)
 
 int TReporterFrm::SelectedId() const
 {
-    const QListWidgetItem *item = ListBox1->currentItem();
+    const QListWidgetItem *item = TemplateList->currentItem();
     if (!item || !item->isSelected())
         return -1;
     return item->data(Qt::UserRole).toInt();
@@ -168,7 +172,7 @@ bool TReporterFrm::RequireSelection()
     return false;
 }
 
-void TReporterFrm::Button4Click()
+void TReporterFrm::PreviewButtonClick()
 {
     if (!RequireSelection())
         return;
@@ -176,9 +180,9 @@ void TReporterFrm::Button4Click()
     close();
 }
 
-void TReporterFrm::ListBox1DblClick()
+void TReporterFrm::TemplateListDblClick()
 {
-    Button4Click();
+    PreviewButtonClick();
 }
 
 void TReporterFrm::tbDesign1Click()
@@ -201,7 +205,7 @@ void TReporterFrm::tbRename1Click()
 {
     if (!RequireSelection())
         return;
-    QString title = ListBox1->currentItem()->text();
+    QString title = TemplateList->currentItem()->text();
     if (!Prompter().InputBox(QStringLiteral("修改报表标题"), QStringLiteral("请输入新的报表名称:\t\t"),
                              title))
         return;
@@ -214,7 +218,7 @@ void TReporterFrm::tbDelete1Click()
     if (!RequireSelection())
         return;
     const QString text =
-        QStringLiteral("确定要删除") + ListBox1->currentItem()->text() + QStringLiteral("吗?");
+        QStringLiteral("确定要删除") + TemplateList->currentItem()->text() + QStringLiteral("吗?");
     if (Prompter().MessageBox(MsgIcon::Warning, QStringLiteral("警告"), text,
                               {QStringLiteral("确定"), QStringLiteral("取消")}) != 0)
         return;

@@ -7,7 +7,6 @@
 #include <QList>
 
 class QAction;
-class QLabel;
 class QListWidget;
 class QPushButton;
 class QToolBar;
@@ -41,21 +40,20 @@ public:
     // The id of the selected template, or -1 when none is selected.
     int SelectedId() const;
 
-    QLabel *Label1;
     QToolBar *ToolBar1;
     QAction *tbNew1;
     QAction *tbDelete1;
     QAction *tbRename1;
     QAction *tbDesign1;
-    QListWidget *ListBox1;
-    QPushButton *Button4;
+    QListWidget *TemplateList; // the group's templates by title; each item carries its id
+    QPushButton *PreviewButton;
 
     void tbNew1Click();
     void tbDelete1Click();
     void tbRename1Click();
     void tbDesign1Click();
-    void Button4Click();
-    void ListBox1DblClick();
+    void PreviewButtonClick();
+    void TemplateListDblClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
