@@ -58,8 +58,8 @@ TDBConfigFrm::TDBConfigFrm(QWidget *parent) : QDialog(parent), m_configer(std::m
     jetDefaultCheckBox1->setChecked(c.defaultCon);
     jetDefaultCheckBox1Click();
     // A number without an item leaves the list without a choice and the first page showing.
-    ComboBox1->setCurrentIndex(c.providerIdx);
-    ComboBox1Change(c.providerIdx);
+    ProviderBox->setCurrentIndex(c.providerIdx);
+    ProviderBoxChange(c.providerIdx);
 }
 
 TDBConfigFrm::~TDBConfigFrm() = default;
@@ -78,10 +78,10 @@ void TDBConfigFrm::BuildControls()
         return control;
     };
 
-    Image1 = Form::Named(new QLabel(this), QStringLiteral("Image1"));
-    Image1->setFixedSize(100, 80);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(48, 48));
+    auto *warning = Form::Named(new QLabel(this), QStringLiteral("Image1"));
+    warning->setFixedSize(100, 80);
+    warning->setAlignment(Qt::AlignCenter);
+    warning->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(48, 48));
     auto *notes = new QVBoxLayout;
     for (const QString &line : {QStringLiteral("注意，程序无法正常连接到指定的数据库。"),
                                 QStringLiteral("1.单机版用户，请检查数据库文件是否存在或者已被破坏；"),
@@ -89,16 +89,16 @@ void TDBConfigFrm::BuildControls()
                                 QStringLiteral("另外，请检查以下连接参数是否正确：")})
         notes->addWidget(Form::Caption(line));
     auto *top = new QHBoxLayout;
-    top->addWidget(Image1, 0, Qt::AlignTop);
+    top->addWidget(warning, 0, Qt::AlignTop);
     top->addLayout(notes, 1);
 
-    ComboBox1 = Form::Named(new QComboBox, QStringLiteral("ComboBox1"));
-    ComboBox1->addItems(
+    ProviderBox = Form::Named(new QComboBox, QStringLiteral("ComboBox1"));
+    ProviderBox->addItems(
         {QStringLiteral("Microsoft OLE DB Provider for Sql Server"), QStringLiteral("SQLite 本地数据库文件"),
          QStringLiteral("PzSoft Dip Provider for Sql Server"), QStringLiteral("PostgreSQL 数据库服务器")});
     auto *providerRow = new QHBoxLayout;
-    providerRow->addWidget(Form::Caption(QStringLiteral("提供者"), ComboBox1));
-    providerRow->addWidget(ComboBox1, 1);
+    providerRow->addWidget(Form::Caption(QStringLiteral("提供者"), ProviderBox));
+    providerRow->addWidget(ProviderBox, 1);
 
     auto *group = new QGroupBox(QStringLiteral("参数"));
     Notebook1 = Form::Named(new QStackedWidget, QStringLiteral("Notebook1"));
@@ -129,8 +129,9 @@ void TDBConfigFrm::BuildControls()
         mssqlDbEdit1 = addRow(grid, 2, QStringLiteral("数据库名"), edit("mssqlDbEdit1"));
         mssqlUserEdit1 = addRow(grid, 3, QStringLiteral("登陆名"), edit("mssqlUserEdit1"));
         mssqlPwEdit1 = addRow(grid, 4, QStringLiteral("密 码"), edit("mssqlPwEdit1", true));
-        CheckBox1 = Form::Named(new QCheckBox(QStringLiteral("采用智能连接")), QStringLiteral("CheckBox1"));
-        grid->addWidget(CheckBox1, 5, 1);
+        SmartConnectBox =
+            Form::Named(new QCheckBox(QStringLiteral("采用智能连接")), QStringLiteral("CheckBox1"));
+        grid->addWidget(SmartConnectBox, 5, 1);
     }
     {
         QGridLayout *grid = newPage("jet4");
@@ -179,7 +180,8 @@ void TDBConfigFrm::BuildControls()
     layout->addLayout(Form::ButtonRow({}, {OkButton, CancelButton}));
     Form::SetInitialSize(this, 516, 368);
 
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this](int index) { ComboBox1Change(index); });
+    connect(ProviderBox, &QComboBox::currentIndexChanged, this,
+            [this](int index) { ProviderBoxChange(index); });
     connect(jetDefaultCheckBox1, &QCheckBox::toggled, this, [this] { jetDefaultCheckBox1Click(); });
     connect(jetFileButton1, &QPushButton::clicked, this,
             [this] { Guard([this] { jetFileButton1Click(); }); });
@@ -204,7 +206,7 @@ void TDBConfigFrm::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void TDBConfigFrm::ComboBox1Change(int index)
+void TDBConfigFrm::ProviderBoxChange(int index)
 {
     if (index >= 0 && index < Notebook1->count())
         Notebook1->setCurrentIndex(index);
@@ -256,9 +258,9 @@ void TDBConfigFrm::OkButtonClick()
         c.pgDb = pgDbEdit1->text();
         c.pgUser = pgUserEdit1->text();
         c.pgPw = pgPwEdit1->text();
-        c.SmartConnect = CheckBox1->isChecked();
+        c.SmartConnect = SmartConnectBox->isChecked();
         c.defaultCon = jetDefaultCheckBox1->isChecked();
-        c.providerIdx = ComboBox1->currentIndex();
+        c.providerIdx = ProviderBox->currentIndex();
         c.Save();
     });
     accept();

@@ -26,8 +26,7 @@ public:
     QString ConnectionString() const;
     TConfiger &Configer() { return *m_configer; }
 
-    QLabel *Image1;
-    QComboBox *ComboBox1;
+    QComboBox *ProviderBox;
     QStackedWidget *Notebook1;
     // page "mssql"
     QLineEdit *mssqlServerEdit1;
@@ -35,7 +34,7 @@ public:
     QLineEdit *mssqlDbEdit1;
     QLineEdit *mssqlUserEdit1;
     QLineEdit *mssqlPwEdit1;
-    QCheckBox *CheckBox1;
+    QCheckBox *SmartConnectBox;
     // page "jet4"
     QCheckBox *jetDefaultCheckBox1;
     QLineEdit *jetfileEdit1;
@@ -60,7 +59,7 @@ protected:
 
 private:
     void BuildControls();
-    void ComboBox1Change(int index);
+    void ProviderBoxChange(int index);
     void jetDefaultCheckBox1Click();
     void jetFileButton1Click();
     void OkButtonClick();

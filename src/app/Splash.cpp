@@ -32,9 +32,9 @@ TSplashFrm::TSplashFrm(const QString &programDir, QWidget *parent)
     setStyleSheet(QStringLiteral("TSplashFrm { border: 1px solid black; }"));
     setAttribute(Qt::WA_StyledBackground);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAlignment(Qt::AlignCenter);
+    Picture = new QLabel(this);
+    Picture->setObjectName(QStringLiteral("Image1"));
+    Picture->setAlignment(Qt::AlignCenter);
     int pictureHeight = EmptyPictureHeight;
     const QString file = programDir + QStringLiteral("/splash.jpg");
     if (QFile::exists(file)) {
@@ -42,18 +42,18 @@ TSplashFrm::TSplashFrm(const QString &programDir, QWidget *parent)
         QImageReader reader(file);
         const QImage picture = reader.read();
         if (!picture.isNull()) {
-            Image1->setPixmap(QPixmap::fromImage(picture));
+            Picture->setPixmap(QPixmap::fromImage(picture));
             pictureHeight = picture.height();
         }
     }
-    Image1->setGeometry(Border, Border, ClientWidth, pictureHeight);
+    Picture->setGeometry(Border, Border, ClientWidth, pictureHeight);
 
-    Label1 = new QLabel(QStringLiteral("正在创建数据连接..."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(SongTi(12));
-    Label1->setStyleSheet(QStringLiteral("color: silver; background: transparent;"));
-    Label1->setGeometry(Border + 5, Border + 207, ClientWidth - 10, 16);
-    Label1->raise();
+    StatusLabel = new QLabel(QStringLiteral("正在创建数据连接..."), this);
+    StatusLabel->setObjectName(QStringLiteral("Label1"));
+    StatusLabel->setFont(SongTi(12));
+    StatusLabel->setStyleSheet(QStringLiteral("color: silver; background: transparent;"));
+    StatusLabel->setGeometry(Border + 5, Border + 207, ClientWidth - 10, 16);
+    StatusLabel->raise();
 
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -64,9 +64,9 @@ TSplashFrm::TSplashFrm(const QString &programDir, QWidget *parent)
 void TSplashFrm::SetStatus(const QString &text)
 {
     if (text.isEmpty())
-        Label1->setText(Label1->text() + QLatin1Char('.'));
+        StatusLabel->setText(StatusLabel->text() + QLatin1Char('.'));
     else
-        Label1->setText(text);
-    Label1->repaint();
-    emit StatusChanged(Label1->text());
+        StatusLabel->setText(text);
+    StatusLabel->repaint();
+    emit StatusChanged(StatusLabel->text());
 }

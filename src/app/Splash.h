@@ -16,8 +16,8 @@ public:
     // A non-empty text replaces the status line; an empty one appends a dot to it.
     void SetStatus(const QString &text);
 
-    QLabel *Image1;
-    QLabel *Label1;
+    QLabel *Picture;
+    QLabel *StatusLabel;
 
 signals:
     void StatusChanged(const QString &status);

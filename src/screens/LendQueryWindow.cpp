@@ -55,9 +55,9 @@ TLendQryFrm::TLendQryFrm(QWidget *owner) : TWinFrm(owner), m_list(new TLendList(
 
     // The conditions in two rows of two, each row ending in its button; the panel keeps the
     // height they need and the grid below takes the rest.
-    Panel1 = Form::Named(new QWidget(this), QStringLiteral("Panel1"));
-    Panel1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    auto *conditions = new QGridLayout(Panel1);
+    ConditionsPanel = Form::Named(new QWidget(this), QStringLiteral("Panel1"));
+    ConditionsPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *conditions = new QGridLayout(ConditionsPanel);
     conditions->setContentsMargins(12, 10, 12, 10);
     conditions->setHorizontalSpacing(8);
     conditions->setVerticalSpacing(10);
@@ -76,7 +76,7 @@ TLendQryFrm::TLendQryFrm(QWidget *owner) : TWinFrm(owner), m_list(new TLendList(
     conditions->setColumnMinimumWidth(3, 130);
     // The conditions keep to the left; what the window has over stays empty on the right.
     conditions->setColumnStretch(5, 1);
-    layout->addWidget(Panel1);
+    layout->addWidget(ConditionsPanel);
 
     DBGrid1 = Form::Named(new TpzDBGrid(this), QStringLiteral("DBGrid1"));
     DBGrid1->SetRowSelect(true);

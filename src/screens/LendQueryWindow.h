@@ -29,7 +29,7 @@ public:
     QToolBar *ToolBar1;
     QAction *tbPrint1;
     QAction *tbExit1;
-    QWidget *Panel1;
+    QWidget *ConditionsPanel;
     Uis::TDateTimePicker *edtLendate1;
     Uis::TDateTimePicker *edtLendate2;
     Uis::TComboBox *edtLendept1;

@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(form.windowTitle(), QString());
         // Opens at its designed size, or larger where its layout needs more.
         QVERIFY(form.width() >= 516 && form.height() >= 368);
-        QCOMPARE(form.ComboBox1->currentIndex(), 0);
+        QCOMPARE(form.ProviderBox->currentIndex(), 0);
         QCOMPARE(form.Notebook1->currentWidget()->objectName(), QStringLiteral("mssql"));
         QCOMPARE(form.mssqlPortEdit1->text(), QStringLiteral("1433"));
         QCOMPARE(form.pgPortEdit1->text(), QStringLiteral("5432"));
@@ -74,8 +74,8 @@ private slots:
         QCOMPARE(form.OkButton->text(), QStringLiteral("确定(&Y)"));
         QCOMPARE(form.CancelButton->text(), QStringLiteral("取消"));
         QStringList items;
-        for (int i = 0; i < form.ComboBox1->count(); ++i)
-            items << form.ComboBox1->itemText(i);
+        for (int i = 0; i < form.ProviderBox->count(); ++i)
+            items << form.ProviderBox->itemText(i);
         QCOMPARE(items, (QStringList{"Microsoft OLE DB Provider for Sql Server", "SQLite 本地数据库文件",
                                      "PzSoft Dip Provider for Sql Server", "PostgreSQL 数据库服务器"}));
         for (QLineEdit *secret : {form.mssqlPwEdit1, form.jetPwEdit1, form.pgPwEdit1})
@@ -93,7 +93,7 @@ private slots:
             c.Save();
         }
         TDBConfigFrm form;
-        QCOMPARE(form.ComboBox1->currentIndex(), 3);
+        QCOMPARE(form.ProviderBox->currentIndex(), 3);
         QCOMPARE(form.Notebook1->currentWidget()->objectName(), QStringLiteral("pgsql"));
         const QList<QPair<QLineEdit *, QString>> expected{{form.mssqlServerEdit1, "db.example"},
                                                           {form.mssqlPortEdit1, "1500"},
@@ -113,7 +113,7 @@ private slots:
         for (const auto &[edit, text] : expected)
             QCOMPARE(edit->text(), text);
         // Smart connection is a choice made at each save, never read back.
-        QCOMPARE(form.CheckBox1->isChecked(), false);
+        QCOMPARE(form.SmartConnectBox->isChecked(), false);
         QCOMPARE(form.jetDefaultCheckBox1->isChecked(), false);
         QCOMPARE(form.ConnectionString(), StoredConnStr());
     }
@@ -133,8 +133,8 @@ private slots:
         QFETCH(QString, page);
         TDBConfigFrm form;
         QCOMPARE(form.Notebook1->count(), 4);
-        form.ComboBox1->setCurrentIndex(3 - index);
-        form.ComboBox1->setCurrentIndex(index);
+        form.ProviderBox->setCurrentIndex(3 - index);
+        form.ProviderBox->setCurrentIndex(index);
         QCOMPARE(form.Notebook1->currentWidget()->objectName(), page);
     }
 
@@ -187,7 +187,7 @@ private slots:
     {
         TDBConfigFrm form;
         ScriptedPrompter prompts;
-        form.ComboBox1->setCurrentIndex(3);
+        form.ProviderBox->setCurrentIndex(3);
         form.pgServerEdit1->setText(QStringLiteral("127.0.0.1"));
         form.pgPortEdit1->setText(QStringLiteral("6543"));
         form.pgDbEdit1->setText(QStringLiteral("档案"));
@@ -231,7 +231,7 @@ private slots:
         const QByteArray before = ReadAll(CfgFile());
         TDBConfigFrm form;
         ScriptedPrompter prompts;
-        form.ComboBox1->setCurrentIndex(1);
+        form.ProviderBox->setCurrentIndex(1);
         form.findChild<QLineEdit *>(edit)->setText(text);
         form.OkButton->click();
         QCOMPARE(prompts.Texts(), QStringList{QStringLiteral("'%1' is not a valid integer value").arg(text)});
@@ -311,7 +311,7 @@ private slots:
     {
         QFETCH(int, index);
         TDBConfigFrm form;
-        form.ComboBox1->setCurrentIndex(index);
+        form.ProviderBox->setCurrentIndex(index);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QStringList clipped = LayoutCheck::Clipped(&form);
@@ -370,7 +370,7 @@ private slots:
                 auto &form = dynamic_cast<TDBConfigFrm &>(dialog);
                 shownPages << form.Notebook1->currentWidget()->objectName();
                 if (step == QLatin1String("default")) {
-                    form.ComboBox1->setCurrentIndex(TConfiger::LocalFileProvider);
+                    form.ProviderBox->setCurrentIndex(TConfiger::LocalFileProvider);
                     form.jetDefaultCheckBox1->setChecked(true);
                     form.OkButton->click();
                 } else if (step == QLatin1String("mendport")) {
@@ -380,7 +380,7 @@ private slots:
                     form.OkButton->click();
                 } else if (step == QLatin1String("badport")) {
                     form.mssqlPortEdit1->setText(QStringLiteral("x"));
-                    form.ComboBox1->setCurrentIndex(TConfiger::LocalFileProvider);
+                    form.ProviderBox->setCurrentIndex(TConfiger::LocalFileProvider);
                     form.jetDefaultCheckBox1->setChecked(true);
                     form.OkButton->click();
                 } else {
@@ -420,7 +420,7 @@ private slots:
         ScriptedPrompter prompts;
         prompts.OnDialog([&](QDialog &dialog) {
             auto &form = dynamic_cast<TDBConfigFrm &>(dialog);
-            form.ComboBox1->setCurrentIndex(TConfiger::PgProvider);
+            form.ProviderBox->setCurrentIndex(TConfiger::PgProvider);
             form.pgServerEdit1->setText(value("Data Source"));
             const QString port = value("Port");
             form.pgPortEdit1->setText(port.isEmpty() ? QStringLiteral("5432") : port);

@@ -76,7 +76,7 @@ private slots:
         TStartupHooks hooks;
         hooks.WatchSplash = [&](TSplashFrm &shown) {
             splash = &shown;
-            statuses << shown.Label1->text();
+            statuses << shown.StatusLabel->text();
             connect(&shown, &TSplashFrm::StatusChanged, this, [&](const QString &text) { statuses << text; });
         };
         hooks.InsteadOfEventLoop = [](TmainFrm &) {};
@@ -164,10 +164,10 @@ private slots:
         }
         ScriptedPrompter prompts;
         TSplashFrm splash(m_home->Path());
-        QCOMPARE(splash.Image1->height(), pictureHeight);
-        QCOMPARE(splash.Image1->pixmap().isNull(), pictureHeight == 65);
-        QCOMPARE(splash.Label1->text(), QStringLiteral("正在创建数据连接..."));
-        QCOMPARE(splash.Label1->pos(), QPoint(6, 208));
+        QCOMPARE(splash.Picture->height(), pictureHeight);
+        QCOMPARE(splash.Picture->pixmap().isNull(), pictureHeight == 65);
+        QCOMPARE(splash.StatusLabel->text(), QStringLiteral("正在创建数据连接..."));
+        QCOMPARE(splash.StatusLabel->pos(), QPoint(6, 208));
         QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(prompts.History().isEmpty());
     }

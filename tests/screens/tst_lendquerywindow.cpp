@@ -192,10 +192,10 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join('\n')));
-        const int panelHeight = window->Panel1->height();
+        const int panelHeight = window->ConditionsPanel->height();
 
         EnlargeFont(*window);
-        QTRY_VERIFY(window->Panel1->height() > panelHeight);
+        QTRY_VERIFY(window->ConditionsPanel->height() > panelHeight);
         QVERIFY2(Clipped(window).isEmpty(), qPrintable(Clipped(window).join('\n')));
         QCOMPARE(window->DBGrid1->geometry().bottom(), window->rect().bottom());
     }
