@@ -7,7 +7,7 @@
 
 #include "DataGrids.h"
 #include "FilterDialog.h"
-#include "Prompter.h"
+#include "ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -135,8 +135,8 @@ int main(int argc, char **argv)
     ScriptedPrompter prompts;
     prompts.OnDialog([](QDialog &dialog) {
         auto &frm = dynamic_cast<TFltrDlgFrm &>(dialog);
-        frm.ListBox1->setCurrentItem(
-            frm.ListBox1->findItems(QStringLiteral("Title"), Qt::MatchExactly).value(0));
+        frm.FieldList->setCurrentItem(
+            frm.FieldList->findItems(QStringLiteral("Title"), Qt::MatchExactly).value(0));
         frm.NextClick();
         frm.edtKeyword1->setText(QStringLiteral("合同"));
         frm.btnOk1->click();
