@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-declarative-dev
+  qt6-base-dev qt6-base-dev-tools qt6-5compat-dev qt6-declarative-dev qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libgl-dev libxkbcommon-dev
   unixodbc tdsodbc

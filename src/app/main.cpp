@@ -5,6 +5,7 @@
 #include "ReportWindows.h"
 #include "Settings.h"
 #include "Startup.h"
+#include "Translations.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pzarc"));
+    InstallChineseTranslations();
     QtPrompter windowed;
     SetDefaultPrompter(&windowed);
     InstallReportWindows();
