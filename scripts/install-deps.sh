@@ -9,7 +9,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libgl-dev libxkbcommon-dev
   unixodbc tdsodbc
-  libxlsxwriter-dev libfreexl-dev libquazip1-qt6-dev
+  libxlsxwriter-dev libfreexl-dev zlib1g-dev
   fonts-wqy-zenhei
   sqlite3 postgresql
   poppler-utils
