@@ -4,11 +4,16 @@
 #include "Database.h"
 #include "Exceptions.h"
 #include "FormBuilder.h"
+#include "Paths.h"
 #include "Prompter.h"
+#include "Prompts.h"
+#include "Schema.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,8 +32,46 @@ int StrToInt(const QString &text)
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的整数").arg(text));
     return value;
+}
+
+// With the default local file chosen and that file missing, asks whether to lay down a new
+// empty register there or to choose another database. Answers true when the connection is
+// worth trying: the file is there (or has just been laid down).
+bool DefaultFileReady(const TConfiger &settings)
+{
+    if (settings.providerIdx != TConfiger::LocalFileProvider || !settings.defaultCon)
+        return true;
+    const QString file = Paths::DataFile(Schema::DefaultDatabaseFileName());
+    if (QFileInfo::exists(file))
+        return true;
+    const QString text = QStringLiteral("找不到数据库文件:\r\n%1\r\n\r\n"
+                                        "选择“新建”将在该位置建立一个新的空白档案库；"
+                                        "选择“选择其他数据库”可在连接设置中指定其他数据库。")
+                             .arg(QDir::toNativeSeparators(file));
+    // Choosing another database is the default: it changes nothing on disk.
+    const int answer = Prompter().MessageBox(MsgIcon::Question, QStringLiteral("确认"), text,
+                                             {QStringLiteral("新建"), QStringLiteral("选择其他数据库")}, 1);
+    if (answer != 0)
+        return false;
+    return Guard([&] { Schema::CreateDeliveredDatabase(file); });
+}
+
+// An open connection to a database without this system's tables (an empty file, another
+// program's database) fails like any connection: a message, the connection closed.
+bool HoldsStoredTables()
+{
+    const QStringList missing = Schema::MissingTables(Database->Connection());
+    if (missing.isEmpty())
+        return true;
+    const QString reason =
+        missing.size() == Schema::TableNames().size() - Schema::ClearDataTables().size()
+            ? QStringLiteral("数据库中没有本系统的数据表,数据库文件可能不完整或已损坏。")
+            : QStringLiteral("数据库缺少数据表: %1").arg(missing.join(QStringLiteral(", ")));
+    ShowInfo(QStringLiteral("连接时失败,提示如下:\r\n%1").arg(reason));
+    Database->SetConnected(false);
+    return false;
 }
 
 } // namespace
@@ -272,7 +315,10 @@ bool ConnectDatabase()
 {
     TDBConfigFrm form;
     // Open shows its own message on failure; the form then offers other settings.
-    while (!Database->Open(form.ConnectionString())) {
+    for (;;) {
+        if (DefaultFileReady(form.Configer()) && Database->Open(form.ConnectionString()) &&
+            HoldsStoredTables())
+            break;
         if (Prompter().ExecDialog(form) != QDialog::Accepted)
             break;
         QCoreApplication::processEvents();

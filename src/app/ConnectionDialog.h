@@ -68,5 +68,8 @@ private:
 };
 
 // Opens Database with the configured connection; after each failure offers the connection
-// form and tries again with what it saved. Answers false when the form was cancelled.
+// form and tries again with what it saved. A database without the system's tables is a
+// failure too. When the default local file is configured but missing, asks first whether to
+// lay down a new empty register there or to go to the form. Answers false when the form was
+// cancelled.
 bool ConnectDatabase();

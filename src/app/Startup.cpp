@@ -18,14 +18,17 @@
 
 int RunStartup(const QStringList &arguments, const TStartupHooks &hooks)
 {
-    QApplication::setApplicationDisplayName(QStringLiteral("青岫档案管理系统"));
+    // The product's name captions the program's own boxes only: as Qt's application display
+    // name it would be appended to every window title the window manager shows.
     QCoreApplication::processEvents();
     SetProductGlobals();
+    SetProgramCaption(ProductName);
     if (!Mall)
         Mall = new Tmall(qApp);
 
-    // A first start finds neither "cfg.ini" nor the database; both are laid down so that
-    // the connection below opens the delivered database.
+    // A first start finds no "cfg.ini"; it and (when missing) the database are laid down so
+    // that the connection below opens the delivered database. A database missing beside an
+    // existing "cfg.ini" is the connect loop's question, never silently replaced here.
     Schema::EnsureDeliveredFiles();
 
     auto splash = std::make_unique<TSplashFrm>(Paths::ProgramDir());

@@ -13,4 +13,8 @@ QString ShareDir();
 QString DataDir();
 // DataDir() joined with a file name.
 QString DataFile(const QString &name);
+// The reason a file operation failed, for a message: the common reasons the system reports
+// in English (no permission, no such file, a full disk and the like) in Chinese, any other
+// text as it stands.
+QString FailureReason(const QString &systemText);
 } // namespace Paths

@@ -3,13 +3,13 @@
 #include "Exceptions.h"
 
 #include <QCoreApplication>
-#include <QVariant>
 
 #include <cstdio>
 
 namespace {
 IPrompter *g_prompter = nullptr;
 IPrompter *g_default = nullptr;
+QString g_programCaption;
 
 // Without windows (a command-line run, a logic test) a box can only be reported.
 class StreamPrompter : public IPrompter
@@ -66,15 +66,21 @@ void SetDefaultPrompter(IPrompter *prompter)
 
 // ---- top-level handler ----
 
+void SetProgramCaption(const QString &caption)
+{
+    g_programCaption = caption;
+}
+
+QString ProgramCaption()
+{
+    if (!g_programCaption.isEmpty())
+        return g_programCaption;
+    return QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
+}
+
 void ShowErrorBox(const QString &message)
 {
-    QString caption;
-    if (QCoreApplication *app = QCoreApplication::instance()) {
-        caption = app->property("applicationDisplayName").toString();
-        if (caption.isEmpty())
-            caption = QCoreApplication::applicationName();
-    }
-    Prompter().MessageBox(MsgIcon::Error, caption, message, {QStringLiteral("确定")});
+    Prompter().MessageBox(MsgIcon::Error, ProgramCaption(), message, {QStringLiteral("确定")});
 }
 
 bool Guard(const std::function<void()> &body)

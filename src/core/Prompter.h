@@ -48,7 +48,14 @@ IPrompter *SetPrompter(IPrompter *prompter);
 // The prompter used when none is installed (not owned).
 void SetDefaultPrompter(IPrompter *prompter);
 
-// The application's top-level handler: shows an error's message in an error box.
+// The caption of the boxes that speak for the program as a whole (the error box among them):
+// the product's name once the start-up has set it, else the application name. Window titles
+// never get it appended, so it is kept here rather than as Qt's application display name.
+void SetProgramCaption(const QString &caption);
+QString ProgramCaption();
+
+// The application's top-level handler: shows an error's message in an error box captioned
+// with ProgramCaption().
 void ShowErrorBox(const QString &message);
 
 // Runs a user action: the silent abort is swallowed, any other error is shown by the

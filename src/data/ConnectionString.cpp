@@ -8,21 +8,166 @@
 
 namespace ConnStr {
 
+namespace {
+
+bool IsBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+bool IsQuote(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+// One item's value, read from just past its "=".
+struct ValueRead
+{
+    QString value;
+    qsizetype next = 0;        // where the next item starts
+    bool ended = false;        // a ";" ends the value
+    qsizetype quoteStart = -1; // the opening and past the closing quote of a quoted value
+    qsizetype quoteEnd = -1;
+};
+
+// A value that opens with a quote and closes with the same quote before its ";" is the text
+// between them, doubled quotes standing for one; anything else is the trimmed text up to the
+// next ";", as strings were stored before values were quoted.
+ValueRead ReadValue(const QString &text, qsizetype from)
+{
+    const qsizetype length = text.size();
+    qsizetype at = from;
+    while (at < length && IsBlank(text[at]))
+        ++at;
+    if (at < length && IsQuote(text[at])) {
+        const QChar quote = text[at];
+        ValueRead read;
+        qsizetype i = at + 1;
+        bool closed = false;
+        while (i < length) {
+            if (text[i] == quote) {
+                if (i + 1 < length && text[i + 1] == quote) {
+                    read.value += quote;
+                    i += 2;
+                    continue;
+                }
+                closed = true;
+                ++i;
+                break;
+            }
+            read.value += text[i++];
+        }
+        read.quoteStart = at;
+        read.quoteEnd = i;
+        while (closed && i < length && IsBlank(text[i]))
+            ++i;
+        if (closed && (i >= length || text[i] == QLatin1Char(';'))) {
+            read.ended = i < length;
+            read.next = read.ended ? i + 1 : length;
+            return read;
+        }
+    }
+    ValueRead read;
+    const qsizetype semicolon = text.indexOf(QLatin1Char(';'), from);
+    read.ended = semicolon >= 0;
+    read.value = text.mid(from, read.ended ? semicolon - from : -1).trimmed();
+    read.next = read.ended ? semicolon + 1 : length;
+    return read;
+}
+
+struct RawItem
+{
+    qsizetype start = 0; // where the item's text starts
+    qsizetype eq = -1;   // its "=", -1 when it has none
+    ValueRead read;      // read.next: where the next item starts
+};
+
+// The items in order, each with its place in the text; nothing is trimmed or checked.
+QList<RawItem> Split(const QString &text)
+{
+    QList<RawItem> items;
+    const qsizetype length = text.size();
+    qsizetype i = 0;
+    while (i < length) {
+        RawItem item;
+        item.start = i;
+        qsizetype j = i;
+        while (j < length && text[j] != QLatin1Char(';') && text[j] != QLatin1Char('='))
+            ++j;
+        if (j < length && text[j] == QLatin1Char('=')) {
+            item.eq = j;
+            item.read = ReadValue(text, j + 1);
+        } else {
+            item.read.ended = j < length;
+            item.read.next = j < length ? j + 1 : length;
+        }
+        items.append(item);
+        i = item.read.next;
+    }
+    return items;
+}
+
+} // namespace
+
+QString QuoteValue(const QString &value)
+{
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
+                       !value.contains(QLatin1Char('\'')) &&
+                       (value.isEmpty() || (!value.front().isSpace() && !value.back().isSpace()));
+    if (plain)
+        return value;
+    QString doubled = value;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
 QList<QPair<QString, QString>> Parse(const QString &connectionString)
 {
     if (connectionString.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("连接字符串为空。"));
     QList<QPair<QString, QString>> items;
-    const QStringList parts = connectionString.split(QLatin1Char(';'));
-    for (const QString &part : parts) {
-        if (part.trimmed().isEmpty())
+    for (const RawItem &item : Split(connectionString)) {
+        const QString key =
+            item.eq < 0 ? QString() : connectionString.mid(item.start, item.eq - item.start).trimmed();
+        if (!key.isEmpty()) {
+            items.append({key, item.read.value});
             continue;
-        const qsizetype eq = part.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            throw EDatabaseError(QStringLiteral("连接字符串格式不正确: %1").arg(part.trimmed()));
-        items.append({part.left(eq).trimmed(), part.mid(eq + 1).trimmed()});
+        }
+        const qsizetype end = item.read.ended ? item.read.next - 1 : item.read.next;
+        const QString part = connectionString.mid(item.start, end - item.start).trimmed();
+        if (item.eq >= 0 || !part.isEmpty())
+            throw EDatabaseError(QStringLiteral("连接字符串格式不正确: %1").arg(part));
     }
     return items;
+}
+
+QString ValueAfterKey(const QString &connectionString, const QString &key)
+{
+    const QString &s = connectionString;
+    if (key.isEmpty())
+        return {};
+    const QList<RawItem> items = Split(s);
+    auto quotedItemAt = [&items](qsizetype at) -> const RawItem * {
+        for (const RawItem &item : items)
+            if (item.read.quoteStart >= 0 && at >= item.read.quoteStart && at < item.read.quoteEnd)
+                return &item;
+        return nullptr;
+    };
+    // The first place the key's text stands outside a quoted value.
+    qsizetype at = s.indexOf(key);
+    while (at >= 0 && quotedItemAt(at))
+        at = s.indexOf(key, at + 1);
+    if (at < 0)
+        return {};
+    const qsizetype from = at + key.size() + 1;
+    if (from > s.size())
+        return {};
+    // A whole key before its "=" with a quoted value: the value unquoted, when a ";" ends it.
+    for (const RawItem &item : items)
+        if (item.eq == at + key.size() && item.read.quoteStart >= 0)
+            return item.read.ended ? item.read.value : QString();
+    const qsizetype semicolon = s.indexOf(QLatin1Char(';'), from);
+    return semicolon < 0 ? QString() : s.mid(from, semicolon - from);
 }
 
 QString Value(const QList<QPair<QString, QString>> &items, const QString &key)
@@ -142,7 +287,7 @@ QString DefaultLocalConnectionString(const QString &file)
 {
     return QStringLiteral("Provider=SQLite;Data Source=%1;Jet OLEDB:Database Password=moltrend;"
                           "Persist Security Info=True")
-        .arg(file);
+        .arg(QuoteValue(file));
 }
 
 } // namespace ConnStr

@@ -23,9 +23,21 @@ struct QtSettings
     QString options; // QSqlDatabase::setConnectOptions
 };
 
-// "key=value" items in order; keys and values trimmed. Raises EDatabaseError when the text
-// is empty or an item has no "=".
+// A value as it is written into a connection string: enclosed in double quotes (inner double
+// quotes doubled) when it holds a ";", a quote character or a blank at either end; as it
+// stands otherwise.
+QString QuoteValue(const QString &value);
+// "key=value" items in order; keys trimmed. A value enclosed in double or single quotes is
+// the text between them (a doubled quote standing for one, ";" and blanks kept); any other
+// value is the trimmed text up to the next ";", so strings written before values were quoted
+// read as they always did. Raises EDatabaseError when the text is empty or an item has no
+// "=" or no key.
 QList<QPair<QString, QString>> Parse(const QString &connectionString);
+// The value after the first occurrence of the exact (case-sensitive) text `key` outside a
+// quoted value, read from one character past the key up to the next ";" (empty when the key
+// is absent or no ";" follows); a whole key with a quoted value gives the value unquoted. This
+// is the connection's own reading of a value (TDatabase::ConnectionValue).
+QString ValueAfterKey(const QString &connectionString, const QString &key);
 // The value of a key, compared without regard to letter case; empty when absent.
 QString Value(const QList<QPair<QString, QString>> &items, const QString &key);
 
@@ -42,7 +54,7 @@ QString AliasPort(const QString &aliasFile, const QString &server);
 // The alias store beside "cfg.ini".
 QString DefaultAliasFile();
 
-// The connection string of the default local database file.
+// The connection string of the default local database file (its name quoted as needed).
 QString DefaultLocalConnectionString(const QString &file);
 
 } // namespace ConnStr

@@ -123,7 +123,7 @@ void TConfiger::Save()
     TIniFile &ini = *m_ini;
     // Writing a file that could not be read would drop whatever else it holds.
     if (!ini.Readable())
-        throw EFileError(QStringLiteral("Cannot read the settings file %1").arg(ini.FileName()));
+        throw EFileError(QStringLiteral("无法读取设置文件 %1").arg(ini.FileName()));
     ini.WriteString(DbSection, "mssqlServer", mssqlServer);
     ini.WriteInteger(DbSection, "mssqlPort", mssqlPort);
     ini.WriteString(DbSection, "mssqlDb", mssqlDb);
@@ -142,18 +142,23 @@ void TConfiger::Save()
     ini.WriteInteger(DbSection, "providerIdx", providerIdx);
     ini.WriteBool(DbSection, "defaultCon", defaultCon);
 
+    // Every typed value is quoted where it needs to be, so that ";", quotes and blanks at
+    // either end survive the way back through the parser.
+    using ConnStr::QuoteValue;
     QString connection;
     switch (providerIdx) {
     case MsSqlProvider:
-        connection = MsSqlTemplate.arg(mssqlUser, mssqlPw, mssqlDb, mssqlServer);
+        connection = MsSqlTemplate.arg(QuoteValue(mssqlUser), QuoteValue(mssqlPw), QuoteValue(mssqlDb),
+                                       QuoteValue(mssqlServer));
         break;
     // The typed string is kept even when the default file is in use, so that unchecking the
     // default later finds it.
     case LocalFileProvider:
-        connection = LocalFileTemplate.arg(jetPw, jetfile);
+        connection = LocalFileTemplate.arg(QuoteValue(jetPw), QuoteValue(jetfile));
         break;
     case PgProvider:
-        connection = PgTemplate.arg(pgServer, QString::number(pgPort), pgDb, pgUser, pgPw);
+        connection = PgTemplate.arg(QuoteValue(pgServer), QString::number(pgPort), QuoteValue(pgDb),
+                                    QuoteValue(pgUser), QuoteValue(pgPw));
         break;
     default:
         break; // the fetched details are asked for at every connection
@@ -162,7 +167,8 @@ void TConfiger::Save()
 
     QString reason;
     if (!ini.UpdateFile(&reason))
-        throw EFileError(QStringLiteral("Cannot write the settings file %1: %2").arg(ini.FileName(), reason));
+        throw EFileError(
+            QStringLiteral("无法写入设置文件 %1: %2").arg(ini.FileName(), Paths::FailureReason(reason)));
     if (providerIdx == MsSqlProvider)
         RegisterAlias(mssqlServer, QString::number(mssqlPort), SmartConnect);
 }
@@ -212,7 +218,9 @@ QString TConfiger::FetchDip() const
     if (lines.size() != 5)
         return {};
     RegisterAlias(lines[0], lines[1], false);
-    return FetchedTemplate.arg(lines[0], lines[2], lines[3], lines[4]);
+    using ConnStr::QuoteValue;
+    return FetchedTemplate.arg(QuoteValue(lines[0]), QuoteValue(lines[2]), QuoteValue(lines[3]),
+                               QuoteValue(lines[4]));
 }
 
 QString TConfiger::ReadLastLoginId()

@@ -191,7 +191,10 @@ bool TIniFile::UpdateFile(QString *error) const
 {
     QSaveFile file(m_fileName);
     const QByteArray content = ToBytes();
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
+    // The new file would otherwise take the old one's mode, or the umask's when there was none.
+    if (file.open(QIODevice::WriteOnly) &&
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        file.write(content) == content.size() && file.commit())
         return true;
     if (error)
         *error = file.errorString();

@@ -39,8 +39,9 @@ public:
 
     // The file's content as it would be written: every line ended by CRLF.
     QByteArray ToBytes() const;
-    // Replaces the file on disk in one step. Answers false (with the reason in *error) when
-    // the file cannot be written; the file is then left as it was.
+    // Replaces the file on disk in one step, readable and writable by its owner only (the
+    // settings hold scrambled passwords). Answers false (with the system's reason in *error)
+    // when the file cannot be written; the file is then left as it was.
     bool UpdateFile(QString *error = nullptr) const;
 
 private:

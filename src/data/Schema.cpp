@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 #include "Paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 // The scripts live in a static library, whose resource registration the linker would drop
 // unless something calls it; it has to be named outside any namespace.
@@ -95,6 +103,72 @@ void RemoveDatabaseFiles(const QString &path)
     QFile::remove(path + QStringLiteral("-journal"));
 }
 
+QString CannotCreate(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法创建数据库文件 %1: %2")
+        .arg(QDir::toNativeSeparators(path), Paths::FailureReason(reason));
+}
+
+// Files being built carry this mark after the final name; a start that was killed leaves one
+// behind, which no start ever opens.
+const QString PartMark = QStringLiteral(".part-");
+
+// Gives the finished file at `from` its final name in one step and never over an existing
+// file. False when the name was taken meanwhile (another start was quicker).
+bool PublishNew(const QString &from, const QString &to)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return true;
+    }
+    const int linkError = errno;
+    if (linkError == EEXIST)
+        return false;
+    // A file system without hard links: a plain rename, which would replace a file that
+    // appeared in the moment between the test and the rename.
+    if (QFileInfo::exists(to))
+        return false;
+    if (std::rename(source.constData(), target.constData()) == 0)
+        return true;
+    throw EFileError(CannotCreate(to, qt_error_string(errno)));
+#else
+    if (QFileInfo::exists(to))
+        return false;
+    QFile file(from);
+    if (file.rename(to))
+        return true;
+    if (QFileInfo::exists(to))
+        return false;
+    throw EFileError(CannotCreate(to, file.errorString()));
+#endif
+}
+
+// Removes what killed starts left half-built in `dir`: only files older than a few minutes,
+// so that a start running at the same moment keeps its own.
+void RemoveAbandonedParts(const QDir &dir, const QString &finalName)
+{
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-600);
+    const QFileInfoList parts =
+        dir.entryInfoList({finalName + PartMark + QLatin1Char('*')}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo &part : parts)
+        if (part.lastModified().toUTC() < before)
+            QFile::remove(part.absoluteFilePath());
+}
+
+// The tables the program itself reads and writes; the clear-data tables may be absent.
+QStringList OwnTables()
+{
+    return {
+        QStringLiteral("catas"),    QStringLiteral("archives"), QStringLiteral("lends"),
+        QStringLiteral("operator"), QStringLiteral("Company"),  QStringLiteral("keyvalue"),
+        QStringLiteral("options"),  QStringLiteral("report"),   QStringLiteral("syscols"),
+        QStringLiteral("backup"),
+    };
+}
+
 } // namespace
 
 QString Script(Engine engine)
@@ -103,8 +177,8 @@ QString Script(Engine engine)
     Q_UNUSED(registered);
     QFile file(ResourcePath(engine));
     if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(
-            QStringLiteral("Cannot read the schema script %1: %2").arg(file.fileName(), file.errorString()));
+        throw EFileError(QStringLiteral("无法读取数据库脚本 %1: %2")
+                             .arg(file.fileName(), Paths::FailureReason(file.errorString())));
     return QString::fromUtf8(file.readAll());
 }
 
@@ -158,13 +232,7 @@ void RunScript(QSqlDatabase &db, Engine engine)
 
 QStringList TableNames()
 {
-    QStringList names{
-        QStringLiteral("catas"),    QStringLiteral("archives"), QStringLiteral("lends"),
-        QStringLiteral("operator"), QStringLiteral("Company"),  QStringLiteral("keyvalue"),
-        QStringLiteral("options"),  QStringLiteral("report"),   QStringLiteral("syscols"),
-        QStringLiteral("backup"),
-    };
-    return names + ClearDataTables();
+    return OwnTables() + ClearDataTables();
 }
 
 QStringList ClearDataTables()
@@ -180,23 +248,41 @@ QStringList ClearDataTables()
     };
 }
 
+QStringList MissingTables(const QSqlDatabase &db)
+{
+    QStringList missing;
+    for (const QString &table : OwnTables()) {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("select 1 from %1 where 1=0").arg(table)))
+            missing << table;
+    }
+    return missing;
+}
+
 void CreateDeliveredDatabase(const QString &path)
 {
-    // Creating with NewOnly makes the existence test and the creation one step, so an existing
-    // file is never opened for writing; the owner-only mode is there before any row is.
-    QFile file(path);
+    const QFileInfo target(path);
+    if (target.exists() || target.isSymLink())
+        throw EFileError(CannotCreate(path, QStringLiteral("文件已存在")));
+    // The database is built under a name of its own beside the final one and takes the final
+    // name only when complete, so a start killed half-way never leaves a file that looks like
+    // the database. NewOnly makes the test for a free name and the creation one step; the
+    // owner-only mode is there before any row is.
+    const QString part = path + PartMark + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    QFile file(part);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly))
-        throw EFileError(QStringLiteral("Cannot create the database file %1: %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw EFileError(CannotCreate(path, file.errorString()));
     file.close();
     try {
         // The creation mode passed through the umask; set it outright.
-        if (!QFile::setPermissions(path, OwnerOnly))
-            throw EFileError(QStringLiteral("Cannot restrict the access to the database file %1")
-                                 .arg(QDir::toNativeSeparators(path)));
-        FillSqliteFile(path);
+        if (!QFile::setPermissions(part, OwnerOnly))
+            throw EFileError(
+                QStringLiteral("无法限制数据库文件 %1 的访问权限").arg(QDir::toNativeSeparators(path)));
+        FillSqliteFile(part);
+        if (!PublishNew(part, path))
+            throw EFileError(CannotCreate(path, QStringLiteral("文件已存在")));
     } catch (...) {
-        RemoveDatabaseFiles(path);
+        RemoveDatabaseFiles(part);
         throw;
     }
 }
@@ -228,21 +314,31 @@ QString DefaultDatabaseFileName()
 
 bool EnsureDeliveredFiles()
 {
-    bool laidDown = false;
     const QString config = Paths::DataFile(QStringLiteral("cfg.ini"));
-    if (!QFileInfo::exists(config)) {
-        QSaveFile file(config);
-        if (!file.open(QIODevice::WriteOnly) || file.write(DeliveredConfig()) < 0 || !file.commit())
-            throw EFileError(QStringLiteral("Cannot write the settings file %1: %2")
-                                 .arg(QDir::toNativeSeparators(config), file.errorString()));
-        laidDown = true;
-    }
+    if (QFileInfo::exists(config))
+        return false;
     const QString database = Paths::DataFile(DefaultDatabaseFileName());
+    RemoveAbandonedParts(QFileInfo(database).dir(), DefaultDatabaseFileName());
+    // The database first: a start killed before "cfg.ini" is in place finds a complete
+    // database and no settings, and this step runs again from the top.
     if (!QFileInfo::exists(database)) {
-        CreateDeliveredDatabase(database);
-        laidDown = true;
+        try {
+            CreateDeliveredDatabase(database);
+        } catch (const EFileError &) {
+            // Another start laid it down in the meantime.
+            if (!QFileInfo::exists(database))
+                throw;
+        }
     }
-    return laidDown;
+    // QSaveFile too builds the file beside its final name and renames it into place.
+    QSaveFile file(config);
+    const QByteArray content = DeliveredConfig();
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OwnerOnly) ||
+        file.write(content) != content.size() || !file.commit())
+        throw EFileError(
+            QStringLiteral("无法写入设置文件 %1: %2")
+                .arg(QDir::toNativeSeparators(config), Paths::FailureReason(file.errorString())));
+    return true;
 }
 
 } // namespace Schema

@@ -25,16 +25,23 @@ void RunScript(QSqlDatabase &db, Engine engine);
 // Every table of the database, and the twenty tables only the clear-data window empties.
 QStringList TableNames();
 QStringList ClearDataTables();
+// The tables the program itself reads and writes (all but the clear-data ones) that an open
+// connection cannot read: a database without them is not this system's register.
+QStringList MissingTables(const QSqlDatabase &db);
 
 // Creates the delivered SQLite database at `path` (which must not exist), readable and
-// writable by its owner only. Raises EDatabaseError or EFileError; a half-made file is removed.
+// writable by its owner only. It is built under another name in the same directory and takes
+// its own name in one step when complete, so `path` either does not exist or holds the whole
+// database. Raises EDatabaseError or EFileError; a half-made file is removed.
 void CreateDeliveredDatabase(const QString &path);
 // The bytes of the delivered "cfg.ini": the local file kind with the default connection.
 QByteArray DeliveredConfig();
 // File name of the default local database ("pzarc.db").
 QString DefaultDatabaseFileName();
-// First start: lays down "cfg.ini" and the default database in the data directory when
-// they are missing. Answers true when anything was laid down.
+// First start, told by the data directory having no "cfg.ini": lays down the default
+// database when it is missing, then "cfg.ini" (owner-only), each complete or not at all.
+// With "cfg.ini" present nothing is done, even when the default database is missing. Answers
+// true when "cfg.ini" was laid down.
 bool EnsureDeliveredFiles();
 
 } // namespace Schema

@@ -19,6 +19,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -234,7 +236,7 @@ private slots:
         form.ProviderBox->setCurrentIndex(1);
         form.findChild<QLineEdit *>(edit)->setText(text);
         form.OkButton->click();
-        QCOMPARE(prompts.Texts(), QStringList{QStringLiteral("'%1' is not a valid integer value").arg(text)});
+        QCOMPARE(prompts.Texts(), QStringList{QStringLiteral("'%1' 不是有效的整数").arg(text)});
         QCOMPARE(prompts.History().first().icon, MsgIcon::Error);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(ReadAll(CfgFile()), before);
@@ -408,6 +410,100 @@ private slots:
             QCOMPARE(saved.providerIdx, 1);
             QCOMPARE(saved.defaultCon, true);
         }
+    }
+
+    // A database without the system's tables fails like a connection that does not open:
+    // the failure, then the form, whose default file then connects.
+    void refusesDatabaseWithoutTables_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("empty file") << "empty"
+                                    << "数据库中没有本系统的数据表";
+        QTest::newRow("another program's database") << "foreign"
+                                                    << "数据库中没有本系统的数据表";
+        QTest::newRow("a table missing") << "partial"
+                                         << "数据库缺少数据表: backup";
+    }
+    void refusesDatabaseWithoutTables()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString typed = m_home->filePath(QStringLiteral("typed.db"));
+        if (kind == QLatin1String("partial")) {
+            Schema::CreateDeliveredDatabase(typed);
+        } else {
+            QFile empty(typed);
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+        }
+        if (kind != QLatin1String("empty")) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("typed"));
+            db.setDatabaseName(typed);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(kind == QLatin1String("partial")
+                                           ? QStringLiteral("drop table backup")
+                                           : QStringLiteral("create table notes (id integer)")));
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("typed"));
+        }
+        Schema::CreateDeliveredDatabase(Paths::DataFile(Schema::DefaultDatabaseFileName()));
+        {
+            TConfiger c;
+            c.providerIdx = TConfiger::LocalFileProvider;
+            c.defaultCon = false;
+            c.jetfile = typed;
+            c.Save();
+        }
+        ScriptedPrompter prompts;
+        prompts.OnDialog([](QDialog &dialog) {
+            auto &form = dynamic_cast<TDBConfigFrm &>(dialog);
+            form.jetDefaultCheckBox1->setChecked(true);
+            form.OkButton->click();
+            return form.result();
+        });
+        QVERIFY(ConnectDatabase());
+        QCOMPARE(prompts.Dialogs(), QStringList{"TDBConfigFrm"});
+        QCOMPARE(prompts.Texts().size(), 1);
+        const QString failure = prompts.Texts().first();
+        QVERIFY2(failure.startsWith(OpenFailurePrefix + reason), qPrintable(failure));
+        QCOMPARE(prompts.History().first().icon, MsgIcon::Information);
+        QCOMPARE(Database->DataSource(), Paths::DataFile(Schema::DefaultDatabaseFileName()));
+        // The refused file is left as it was.
+        QVERIFY(QFileInfo(typed).isFile());
+    }
+
+    // The default file missing is asked about before each try: another database leads to the
+    // form (without a connection failure), a new register is laid down and connects.
+    void missingDefaultFileAsksEachTime()
+    {
+        {
+            TConfiger c;
+            c.providerIdx = TConfiger::LocalFileProvider;
+            c.defaultCon = true;
+            c.Save();
+        }
+        const QString file = Paths::DataFile(Schema::DefaultDatabaseFileName());
+        ScriptedPrompter prompts;
+        prompts.Answer(QStringLiteral("选择其他数据库"));
+        prompts.Answer(QStringLiteral("新建"));
+        prompts.OnDialog([&](QDialog &dialog) {
+            auto &form = dynamic_cast<TDBConfigFrm &>(dialog);
+            // Still no file while the form shows.
+            if (QFileInfo::exists(file))
+                return int(QDialog::Rejected);
+            form.OkButton->click();
+            return form.result();
+        });
+        QVERIFY(ConnectDatabase());
+        QCOMPARE(prompts.Dialogs(), QStringList{"TDBConfigFrm"});
+        QCOMPARE(prompts.History().size(), 2);
+        for (const auto &question : prompts.History()) {
+            QCOMPARE(question.icon, MsgIcon::Question);
+            QVERIFY(question.text.contains(QDir::toNativeSeparators(file)));
+        }
+        QCOMPARE(Database->DataSource(), file);
+        QVERIFY(Schema::MissingTables(Database->Connection()).isEmpty());
     }
 
     void connectLoopToPostgreSQL()

@@ -7,6 +7,8 @@
 #include "Login.h"
 #include "MainFrm.h"
 #include "ModulesFixture.h"
+#include "Prompter.h"
+#include "Schema.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "Splash.h"
@@ -15,12 +17,18 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
+#include <QWindow>
 
 #include <optional>
 
@@ -38,6 +46,29 @@ void WriteFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Whether Qt's application display name has been set: once it is, it no longer follows the
+// application name, and the window manager shows it after every window title.
+bool DisplayNameSet()
+{
+    const QString name = QCoreApplication::applicationName();
+    const QString probe = QStringLiteral("pzarc-probe");
+    QCoreApplication::setApplicationName(probe);
+    const bool set = QGuiApplication::applicationDisplayName() != probe;
+    QCoreApplication::setApplicationName(name);
+    return set;
+}
+
+// The title the window system was given for a shown window, next to the window's own.
+QString PlatformTitleMismatch(QWidget &window)
+{
+    if (!window.windowHandle())
+        return QStringLiteral("%1 has no platform window").arg(window.metaObject()->className());
+    if (window.windowHandle()->title() != window.windowTitle())
+        return QStringLiteral("%1: \"%2\" shown as \"%3\"")
+            .arg(window.metaObject()->className(), window.windowTitle(), window.windowHandle()->title());
+    return {};
 }
 } // namespace
 
@@ -87,7 +118,7 @@ private slots:
                               "正在创建公共对象,请稍候....", "正在创建主程序,请稍候..."}));
         QVERIFY(splashGoneAtLogin);
         QVERIFY(prompts.Texts().isEmpty());
-        QCOMPARE(qApp->applicationDisplayName(), QStringLiteral("青岫档案管理系统"));
+        QCOMPARE(ProgramCaption(), QStringLiteral("青岫档案管理系统"));
         QCOMPARE(ProductName, QStringLiteral("青岫档案管理系统"));
         QCOMPARE(DbBaseName, QStringLiteral("pzarc"));
         QCOMPARE(CurrentOperator->LoginId, QStringLiteral("sa"));
@@ -140,6 +171,105 @@ private slots:
         // However the start-up ended, the main window's closing has left no connection open.
         QVERIFY(!Database->Connected());
         QCOMPARE(CurrentOperator->LoginId, exitCode == 0 ? QStringLiteral("sa") : QString());
+    }
+
+    // Windows carry exactly their own captions; the product's name captions the error box.
+    void captionsAreTheWindowsOwn()
+    {
+        ScriptedPrompter prompts;
+        QStringList mismatches;
+        QString loginTitle;
+        prompts.OnDialog([&](QDialog &shown) {
+            loginTitle = shown.windowTitle();
+            mismatches << PlatformTitleMismatch(shown);
+            return LogInAsSa(shown);
+        });
+        TStartupHooks hooks;
+        hooks.InsteadOfEventLoop = [&](TmainFrm &shown) { mismatches << PlatformTitleMismatch(shown); };
+        QCOMPARE(RunStartup({}, hooks), 0);
+        QCOMPARE(loginTitle, QStringLiteral("登陆"));
+        mismatches.removeAll(QString());
+        QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join(QStringLiteral("; "))));
+        QVERIFY(!DisplayNameSet());
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+
+        prompts.Clear();
+        ShowErrorBox(QStringLiteral("坏了"));
+        QCOMPARE(prompts.History().size(), 1);
+        QCOMPARE(prompts.History().first().caption, QStringLiteral("青岫档案管理系统"));
+    }
+
+    // A database file that a killed first start left empty, or that is not this system's,
+    // fails like any connection and the form is offered; a missing default database is a
+    // question: a new empty register there, or another database through the form.
+    void damagedOrMissingDatabase_data()
+    {
+        QTest::addColumn<QString>("database"); // "empty", "foreign" or "missing"
+        QTest::addColumn<QVariant>("answer");  // to the question about a missing file
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<bool>("complete"); // a whole register at the default path afterwards
+        const QStringList form{QStringLiteral("TDBConfigFrm")};
+        const QStringList welcome{QStringLiteral("TCompanyInfoFrm")};
+        QTest::newRow("empty file") << "empty" << QVariant() << 1 << form << false;
+        QTest::newRow("another program's database") << "foreign" << QVariant() << 1 << form << false;
+        QTest::newRow("missing, new register")
+            << "missing" << QVariant(QStringLiteral("新建")) << 0 << welcome << true;
+        QTest::newRow("missing, another database")
+            << "missing" << QVariant(QStringLiteral("选择其他数据库")) << 1 << form << false;
+    }
+    void damagedOrMissingDatabase()
+    {
+        QFETCH(QString, database);
+        QFETCH(QVariant, answer);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, dialogs);
+        QFETCH(bool, complete);
+        WriteFile(TConfiger::FileName(), Schema::DeliveredConfig());
+        const QString file = m_home->File(Schema::DefaultDatabaseFileName());
+        if (database == QLatin1String("empty")) {
+            WriteFile(file, {});
+        } else if (database == QLatin1String("foreign")) {
+            QSqlDatabase other =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QVERIFY(
+                QSqlQuery(other).exec(QStringLiteral("create table notes (id integer, text varchar(20))")));
+            other.close();
+            other = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        }
+        ScriptedPrompter prompts;
+        if (answer.isValid())
+            prompts.Answer(answer);
+        TStartupHooks hooks;
+        hooks.InsteadOfEventLoop = [](TmainFrm &) {};
+        QCOMPARE(RunStartup({QStringLiteral("sa"), QString(), QStringLiteral("x")}, hooks), exitCode);
+        QCOMPARE(prompts.Dialogs(), dialogs);
+        const QStringList texts = prompts.Texts();
+        QCOMPARE(texts.size(), 1);
+        if (database == QLatin1String("missing")) {
+            const auto &question = prompts.History().first();
+            QCOMPARE(question.icon, MsgIcon::Question);
+            QVERIFY2(question.text.contains(QDir::toNativeSeparators(file)), qPrintable(question.text));
+            QCOMPARE(question.buttons, (QStringList{"新建", "选择其他数据库"}));
+        } else {
+            QVERIFY2(texts.first().startsWith(QStringLiteral("\r\n连接时失败,提示如下:\r\n")),
+                     qPrintable(texts.first()));
+            // What the user had is left as it was.
+            QVERIFY(QFileInfo(file).isFile());
+        }
+        QCOMPARE(QFileInfo::exists(file), database != QLatin1String("missing") || complete);
+        if (complete) {
+            QSqlDatabase made = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("made"));
+            made.setDatabaseName(file);
+            QVERIFY(made.open());
+            QVERIFY(Schema::MissingTables(made).isEmpty());
+            made.close();
+            made = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("made"));
+        }
     }
 
     void splashPicture_data()

@@ -5,6 +5,7 @@
 #include "ConnectionString.h"
 #include "DBConfig.h"
 #include "Database.h"
+#include "Exceptions.h"
 #include "Gbk.h"
 #include "Paths.h"
 #include "Prompts.h"
@@ -23,6 +24,7 @@
 #include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -30,6 +32,8 @@
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -303,6 +307,62 @@ private slots:
         QVERIFY(QDir().mkpath(CfgFile()));
         TConfiger c;
         QVERIFY_THROWS_EXCEPTION(EFileError, c.Save());
+        try {
+            c.Save();
+        } catch (const EFileError &e) {
+            QCOMPARE(e.Message(), QStringLiteral("无法读取设置文件 %1").arg(CfgFile()));
+        }
+    }
+
+    // The failure names the file and says why in Chinese when the system's reason is a
+    // common one.
+    void saveFailureSaysWhy()
+    {
+        // "cfg.ini" stands for a file in a folder that does not exist.
+        QVERIFY(QFile::link(m_home->filePath(QStringLiteral("gone/cfg.ini")), CfgFile()));
+        TConfiger c;
+        try {
+            c.Save();
+            QFAIL("saved into a folder that does not exist");
+        } catch (const EFileError &e) {
+            QCOMPARE(e.Message(), QStringLiteral("无法写入设置文件 %1: 文件不存在").arg(CfgFile()));
+        }
+    }
+
+    // "cfg.ini" holds the scrambled passwords: whoever writes it leaves it to its owner alone,
+    // also when it was readable by all before.
+    void settingsFileIsOwnerOnly_data()
+    {
+        QTest::addColumn<int>("before");   // mode of the file before, 0 for no file
+        QTest::addColumn<bool>("loginId"); // written by the login rather than by the form
+        QTest::newRow("first save") << 0 << false;
+        QTest::newRow("save over a file readable by all") << 0644 << false;
+        QTest::newRow("save over an owner-only file") << 0600 << false;
+        QTest::newRow("last login id, first time") << 0 << true;
+        QTest::newRow("last login id over a file readable by all") << 0644 << true;
+    }
+    void settingsFileIsOwnerOnly()
+    {
+        QFETCH(int, before);
+        QFETCH(bool, loginId);
+        const mode_t oldMask = ::umask(022);
+        const auto restore = qScopeGuard([oldMask] { ::umask(oldMask); });
+        if (before != 0) {
+            WriteAll(CfgFile(), Schema::DeliveredConfig());
+            QCOMPARE(::chmod(QFile::encodeName(CfgFile()).constData(), mode_t(before)), 0);
+        }
+        if (loginId) {
+            TConfiger::WriteLastLoginId(QStringLiteral("admin"));
+            QCOMPARE(TConfiger::ReadLastLoginId(), QStringLiteral("admin"));
+        } else {
+            TConfiger c;
+            c.pgPw = QStringLiteral("secret");
+            c.Save();
+            QCOMPARE(TConfiger().pgPw, QStringLiteral("secret"));
+        }
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(CfgFile()).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 0777), 0600);
     }
 
     // ---- connection strings ----

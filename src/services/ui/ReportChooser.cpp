@@ -36,11 +36,10 @@ public:
     }
 };
 
-// A message box without icon under the application's name, as the toolkit's simplest one.
+// A message box without icon under the program's name.
 void PlainMessage(const QString &text)
 {
-    Prompter().MessageBox(MsgIcon::None, QApplication::applicationDisplayName(), text,
-                          {QStringLiteral("确定")});
+    Prompter().MessageBox(MsgIcon::None, ProgramCaption(), text, {QStringLiteral("确定")});
 }
 
 } // namespace
