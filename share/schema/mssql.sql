@@ -5,6 +5,7 @@
 -- database's default collation is expected to be case-insensitive, as the program's column
 -- names are written in varying case. Key and backup are reserved words and stay bracketed.
 -- Keys are plain int without IDENTITY: the program always supplies its own keys.
+-- Document sizes (archives.Filebyte) are bigint: a document may pass 2 GiB.
 
 create table catas (
   Id int NOT NULL PRIMARY KEY,
@@ -29,7 +30,7 @@ create table archives (
   Copys int,
   Layplace nvarchar(255),
   Filepath nvarchar(1024),
-  Filebyte int,
+  Filebyte bigint,
   Notes nvarchar(max)
 );
 create index ix_archives_cataid on archives (CataId);

@@ -6,6 +6,7 @@
 -- None of the names is a reserved word here (operator, key, password, backup and options are
 -- at most non-reserved keywords), so none needs quoting.
 -- Keys are plain integers without sequences: the program always supplies its own keys.
+-- Document sizes (archives.Filebyte) are bigint: a document may pass 2 GiB.
 
 create table catas (
   Id integer NOT NULL PRIMARY KEY,
@@ -30,7 +31,7 @@ create table archives (
   Copys integer,
   Layplace varchar(255),
   Filepath varchar(1024),
-  Filebyte integer,
+  Filebyte bigint,
   Notes text
 );
 create index ix_archives_cataid on archives (CataId);

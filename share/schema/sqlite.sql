@@ -8,6 +8,8 @@
 -- them as text orders them in time. Booleans are stored as 0 and 1 and declared BOOLEAN so
 -- that the driver reports them as Boolean fields. Short texts are VARCHAR and long texts
 -- TEXT, which keeps the two kinds apart in the declared types.
+-- An INTEGER column holds 64-bit values, so document sizes (archives.Filebyte) past 2 GiB
+-- need nothing more.
 
 create table catas (
   Id INT NOT NULL PRIMARY KEY,

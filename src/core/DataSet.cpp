@@ -15,18 +15,18 @@ namespace {
 
 const QString &ClosedMessage()
 {
-    static const QString text = QStringLiteral("Cannot perform this operation on a closed dataset");
+    static const QString text = QStringLiteral("数据集已关闭,不能执行此操作");
     return text;
 }
 
 [[noreturn]] void ThrowNotEditing()
 {
-    throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    throw EDatabaseError(QStringLiteral("数据集不在编辑或插入状态"));
 }
 
 [[noreturn]] void ThrowEmpty()
 {
-    throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    throw EDatabaseError(QStringLiteral("数据集为空,不能执行此操作"));
 }
 
 bool IsShortText(FieldKind kind)
@@ -44,23 +44,24 @@ QString KindName(FieldKind kind)
 {
     switch (kind) {
     case FieldKind::Integer:
-        return QStringLiteral("Integer");
+        return QStringLiteral("整数");
+    case FieldKind::LargeInt:
+        return QStringLiteral("长整数");
     case FieldKind::Float:
-        return QStringLiteral("Float");
+        return QStringLiteral("浮点数");
     case FieldKind::Boolean:
-        return QStringLiteral("Boolean");
+        return QStringLiteral("布尔值");
     case FieldKind::DateTime:
-        return QStringLiteral("DateTime");
+        return QStringLiteral("日期时间");
     case FieldKind::String:
-        return QStringLiteral("String");
     case FieldKind::WideString:
-        return QStringLiteral("WideString");
+        return QStringLiteral("文本");
     case FieldKind::Memo:
-        return QStringLiteral("Memo");
+        return QStringLiteral("长文本");
     case FieldKind::Blob:
-        return QStringLiteral("Blob");
+        return QStringLiteral("二进制数据");
     case FieldKind::Variant:
-        return QStringLiteral("Variant");
+        return QStringLiteral("任意值");
     }
     return {};
 }
@@ -70,7 +71,7 @@ QString ValueTypeName(const QVariant &value)
     switch (value.typeId()) {
     case QMetaType::QString:
     case QMetaType::QChar:
-        return QStringLiteral("String");
+        return QStringLiteral("文本");
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Short:
@@ -82,20 +83,20 @@ QString ValueTypeName(const QVariant &value)
     case QMetaType::Char:
     case QMetaType::SChar:
     case QMetaType::UChar:
-        return QStringLiteral("Integer");
+        return QStringLiteral("整数");
     case QMetaType::Double:
     case QMetaType::Float:
-        return QStringLiteral("Float");
+        return QStringLiteral("浮点数");
     case QMetaType::Bool:
-        return QStringLiteral("Boolean");
+        return QStringLiteral("布尔值");
     case QMetaType::QDate:
-        return QStringLiteral("Date");
+        return QStringLiteral("日期");
     case QMetaType::QTime:
-        return QStringLiteral("Time");
+        return QStringLiteral("时间");
     case QMetaType::QDateTime:
-        return QStringLiteral("DateTime");
+        return QStringLiteral("日期时间");
     case QMetaType::QByteArray:
-        return QStringLiteral("Bytes");
+        return QStringLiteral("二进制数据");
     default:
         return QString::fromLatin1(value.typeName());
     }
@@ -103,7 +104,7 @@ QString ValueTypeName(const QVariant &value)
 
 [[noreturn]] void ThrowMismatch(const QVariant &value, FieldKind kind, const QString &fieldName)
 {
-    throw EDatabaseError(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
+    throw EDatabaseError(QStringLiteral("字段 '%1' 的类型不匹配,应为%2,实为%3")
                              .arg(fieldName, KindName(kind), ValueTypeName(value)));
 }
 
@@ -509,9 +510,18 @@ QVariant CoerceToKind(const QVariant &value, FieldKind kind, int size, const QSt
         if (!ToInt64(value, number))
             ThrowMismatch(value, kind, fieldName);
         if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
-            throw EDatabaseError(
-                QStringLiteral("Value %1 is out of range for field '%2'").arg(number).arg(fieldName));
+            throw EDatabaseError(QStringLiteral("值 %1 超出字段 '%2' 的范围").arg(number).arg(fieldName));
         return int(number);
+    }
+    case FieldKind::LargeInt: {
+        if (type == QMetaType::LongLong)
+            return value;
+        if (type == QMetaType::QString && value.toString().trimmed().isEmpty())
+            return {};
+        qint64 number = 0;
+        if (!ToInt64(value, number))
+            ThrowMismatch(value, kind, fieldName);
+        return qlonglong(number);
     }
     case FieldKind::Float: {
         if (type == QMetaType::QString && value.toString().trimmed().isEmpty())
@@ -576,6 +586,7 @@ QString DisplayTextOf(const QVariant &value, FieldKind kind)
             return QStringLiteral("(BLOB)");
         return value.toString();
     case FieldKind::Integer:
+    case FieldKind::LargeInt:
     case FieldKind::String:
     case FieldKind::WideString:
     case FieldKind::Memo:
@@ -601,7 +612,7 @@ TDataSet::Storage::Storage(const std::vector<std::unique_ptr<TField>> &fields)
 quint32 TDataSet::Storage::AddRow()
 {
     if (rowCount == std::numeric_limits<quint32>::max())
-        throw EDatabaseError(QStringLiteral("Too many records in the dataset"));
+        throw EDatabaseError(QStringLiteral("数据集中的记录过多"));
     const quint32 row = rowCount++;
     deleted.push_back(0);
     for (Column &column : columns) {
@@ -610,6 +621,7 @@ quint32 TDataSet::Storage::AddRow()
         column.nulls.push_back(1);
         switch (column.kind) {
         case FieldKind::Integer:
+        case FieldKind::LargeInt:
         case FieldKind::Boolean:
         case FieldKind::DateTime:
             column.ints.push_back(0);
@@ -646,8 +658,7 @@ void TDataSet::Storage::StoreText(Column &column, quint32 row, QStringView text)
     }
     const size_t offset = column.arena.size();
     if (offset + size_t(text.size()) > std::numeric_limits<quint32>::max())
-        throw EDatabaseError(
-            QStringLiteral("Too much text in field '%1' of the dataset").arg(column.field->FieldName()));
+        throw EDatabaseError(QStringLiteral("数据集字段 '%1' 中的文本过多").arg(column.field->FieldName()));
     column.arena.insert(column.arena.end(), text.utf16(), text.utf16() + text.size());
     column.offsets[row] = quint32(offset);
     column.lengths[row] = quint32(text.size());
@@ -671,6 +682,13 @@ void TDataSet::Storage::Store(Column &column, quint32 row, const QVariant &value
     case FieldKind::Integer:
         if (type == QMetaType::Int) {
             column.ints[row] = *static_cast<const int *>(value.constData());
+            column.nulls[row] = 0;
+            return;
+        }
+        break;
+    case FieldKind::LargeInt:
+        if (type == QMetaType::LongLong) {
+            column.ints[row] = *static_cast<const qlonglong *>(value.constData());
             column.nulls[row] = 0;
             return;
         }
@@ -736,6 +754,8 @@ QVariant TDataSet::Storage::Value(const Column &column, quint32 row) const
     switch (column.kind) {
     case FieldKind::Integer:
         return int(column.ints[row]);
+    case FieldKind::LargeInt:
+        return qlonglong(column.ints[row]);
     case FieldKind::Boolean:
         return column.ints[row] != 0;
     case FieldKind::DateTime:
@@ -760,6 +780,7 @@ bool TDataSet::Storage::CellEquals(const Column &column, quint32 row, const QVar
         return value.isNull() && column.IsNull(row);
     switch (column.kind) {
     case FieldKind::Integer:
+    case FieldKind::LargeInt:
         return column.ints[row] == value.toLongLong();
     case FieldKind::Boolean:
         return (column.ints[row] != 0) == value.toBool();
@@ -787,6 +808,7 @@ int TDataSet::Storage::CompareCells(const Column &column, quint32 a, quint32 b) 
         return an == bn ? 0 : (an ? -1 : 1);
     switch (column.kind) {
     case FieldKind::Integer:
+    case FieldKind::LargeInt:
     case FieldKind::Boolean:
     case FieldKind::DateTime: {
         const qint64 x = column.ints[a];
@@ -861,8 +883,19 @@ int TField::AsInteger() const
     qint64 number = 0;
     if (IsDateType(value.typeId()) || !ToInt64(value, number) || number < std::numeric_limits<int>::min() ||
         number > std::numeric_limits<int>::max())
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(AsString()));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的整数").arg(AsString()));
     return int(number);
+}
+
+qint64 TField::AsLargeInt() const
+{
+    const QVariant value = Value();
+    if (value.isNull())
+        return 0;
+    qint64 number = 0;
+    if (IsDateType(value.typeId()) || !ToInt64(value, number))
+        throw EConvertError(QStringLiteral("'%1' 不是有效的整数").arg(AsString()));
+    return number;
 }
 
 double TField::AsFloat() const
@@ -877,7 +910,7 @@ double TField::AsFloat() const
     }
     double number = 0;
     if (!ToDouble(value, number))
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(AsString()));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的浮点数").arg(AsString()));
     return number;
 }
 
@@ -888,7 +921,7 @@ bool TField::AsBoolean() const
         return false;
     bool flag = false;
     if (!ToBool(value, flag))
-        throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(AsString()));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的布尔值").arg(AsString()));
     return flag;
 }
 
@@ -899,7 +932,7 @@ QDateTime TField::AsDateTime() const
         return {};
     const std::optional<QDateTime> dt = ToDateTime(value);
     if (!dt || !dt->isValid())
-        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(AsString()));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的日期和时间").arg(AsString()));
     return *dt;
 }
 
@@ -917,9 +950,9 @@ TDataSet::~TDataSet() = default;
 TField *TDataSet::AddField(FieldKind kind, const QString &name, int size)
 {
     if (Active())
-        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw EDatabaseError(QStringLiteral("数据集已打开,不能执行此操作"));
     if (FindField(name))
-        throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(name));
+        throw EDatabaseError(QStringLiteral("字段名 '%1' 重复").arg(name));
     std::unique_ptr<TField> field(new TField(this, kind, name, FieldCount()));
     if (size >= 0)
         field->m_size = size;
@@ -938,7 +971,7 @@ TField *TDataSet::AddCalcField(FieldKind kind, const QString &name,
 void TDataSet::ClearFields()
 {
     if (Active())
-        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw EDatabaseError(QStringLiteral("数据集已打开,不能执行此操作"));
     m_fields.clear();
     m_sortText.clear();
     m_sortKeys.clear();
@@ -957,7 +990,7 @@ TField *TDataSet::FieldByName(const QString &name) const
 {
     TField *field = FindField(name);
     if (!field)
-        throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+        throw EDatabaseError(QStringLiteral("找不到字段 '%1'").arg(name));
     return field;
 }
 
@@ -1348,7 +1381,7 @@ void TDataSet::SetCurrentValue(int fieldIndex, const QVariant &value)
         ThrowNotEditing();
     const TField &field = *m_fields[size_t(fieldIndex)];
     if (field.Calculated())
-        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.FieldName()));
+        throw EDatabaseError(QStringLiteral("字段 '%1' 不能修改").arg(field.FieldName()));
     m_buffer[size_t(fieldIndex)] = CoerceToKind(value, field.Kind(), CutSize(field), field.FieldName());
     m_bufferChanged[size_t(fieldIndex)] = true;
     if (!Quiet())
@@ -1391,10 +1424,10 @@ void TDataSet::SetValueAt(int row, int fieldIndex, const QVariant &value)
 {
     RequireActive();
     if (row < 0 || row >= int(m_view.size()))
-        throw EDatabaseError(QStringLiteral("Record %1 out of range").arg(row));
+        throw EDatabaseError(QStringLiteral("记录 %1 超出范围").arg(row));
     const TField &field = *m_fields[size_t(fieldIndex)];
     if (field.Calculated())
-        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.FieldName()));
+        throw EDatabaseError(QStringLiteral("字段 '%1' 不能修改").arg(field.FieldName()));
     const QVariant coerced = CoerceToKind(value, field.Kind(), CutSize(field), field.FieldName());
     m_storage->Store(m_storage->columns[size_t(fieldIndex)], m_view[size_t(row)], coerced);
     if (!Quiet())
@@ -1417,7 +1450,7 @@ std::vector<std::pair<int, bool>> ParseSortText(const TDataSet &dataSet, const Q
         if (item.startsWith(u'[')) {
             const qsizetype close = item.indexOf(u']');
             if (close < 0)
-                throw EDatabaseError(QStringLiteral("Invalid sort text '%1'").arg(text));
+                throw EDatabaseError(QStringLiteral("排序条件 '%1' 有误").arg(text));
             name = item.mid(1, close - 1).toString();
             rest = item.mid(close + 1).trimmed();
         } else {
@@ -1431,7 +1464,7 @@ std::vector<std::pair<int, bool>> ParseSortText(const TDataSet &dataSet, const Q
         if (rest.compare(u"DESC", Qt::CaseInsensitive) == 0)
             descending = true;
         else if (!rest.isEmpty() && rest.compare(u"ASC", Qt::CaseInsensitive) != 0)
-            throw EDatabaseError(QStringLiteral("Invalid sort text '%1'").arg(text));
+            throw EDatabaseError(QStringLiteral("排序条件 '%1' 有误").arg(text));
         keys.emplace_back(dataSet.FieldByName(name)->Index(), descending);
     }
     return keys;

@@ -19,8 +19,9 @@
 class TDataSet;
 
 enum class FieldKind {
-    Integer, // 32-bit signed
-    Float,   // double
+    Integer,  // 32-bit signed
+    LargeInt, // 64-bit signed (sizes in bytes, which pass 2 GiB)
+    Float,    // double
     Boolean,
     DateTime,   // date with time of day
     String,     // short text (GBK bytes where it crosses a file boundary)
@@ -51,6 +52,7 @@ public:
     int DisplayWidth() const { return m_displayWidth; }
     void SetDisplayWidth(int width) { m_displayWidth = width; }
     // Short-text fields: the number of characters kept; longer values are cut when read or set.
+    // 0 keeps every text whole (what lists read from the database use).
     int Size() const { return m_size; }
     void SetSize(int size) { m_size = size; }
     bool Calculated() const { return bool(m_calc); }
@@ -65,6 +67,8 @@ public:
     void SetAsString(const QString &text);
     int AsInteger() const; // null reads 0; a text that is not a number raises EConvertError
     void SetAsInteger(int value) { SetValue(value); }
+    qint64 AsLargeInt() const; // as AsInteger, over the whole 64-bit range
+    void SetAsLargeInt(qint64 value) { SetValue(value); }
     double AsFloat() const;
     void SetAsFloat(double value) { SetValue(value); }
     bool AsBoolean() const; // null reads false
@@ -111,7 +115,7 @@ public:
     int FieldCount() const { return int(m_fields.size()); }
     TField *Field(int index) const { return m_fields[size_t(index)].get(); }
     // Letter case does not matter. FindField answers nullptr, FieldByName raises
-    // EDatabaseError "Field 'Name' not found" when there is no such field.
+    // EDatabaseError naming the field when there is no such field.
     TField *FindField(const QString &name) const;
     TField *FieldByName(const QString &name) const;
 
@@ -129,8 +133,8 @@ public:
     void EndLoad();
 
     // ---- cursor over the visible rows ----
-    // RecordCount and the moves raise EDatabaseError "Cannot perform this operation on a closed
-    // dataset" when the set is closed.
+    // RecordCount and the moves raise EDatabaseError (the closed-data-set message) when the set
+    // is closed.
     int RecordCount() const;
     bool IsEmpty() const;
     int RecNo() const;      // -1 when there is no current row

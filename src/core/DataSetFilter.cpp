@@ -338,14 +338,14 @@ public:
     {
         NodePtr root = ParseOr();
         if (Peek().kind != Tok::End)
-            Fail(QStringLiteral("unexpected '%1' at position %2").arg(Peek().text).arg(Peek().position));
+            Fail(QStringLiteral("第 %2 个字符处不应出现 '%1'").arg(Peek().text).arg(Peek().position));
         return root;
     }
 
 private:
     [[noreturn]] void Fail(const QString &reason) const
     {
-        throw EDatabaseError(QStringLiteral("Invalid filter text \"%1\": %2").arg(m_text, reason));
+        throw EDatabaseError(QStringLiteral("过滤条件 \"%1\" 有误:%2").arg(m_text, reason));
     }
 
     void Lex()
@@ -365,8 +365,7 @@ private:
                 ++i;
                 for (;;) {
                     if (i >= s.size())
-                        Fail(QStringLiteral("unterminated quoted text starting at position %1")
-                                 .arg(start + 1));
+                        Fail(QStringLiteral("从第 %1 个字符开始的引号文本没有结束").arg(start + 1));
                     if (s[i] == u'\'') {
                         if (i + 1 < s.size() && s[i + 1] == u'\'') {
                             value += u'\'';
@@ -382,13 +381,13 @@ private:
             } else if (c == u'#') {
                 const qsizetype close = s.indexOf(u'#', i + 1);
                 if (close < 0)
-                    Fail(QStringLiteral("unterminated date starting at position %1").arg(start + 1));
+                    Fail(QStringLiteral("从第 %1 个字符开始的日期没有结束").arg(start + 1));
                 m_tokens.push_back({Tok::Date, s.mid(i + 1, close - i - 1), start + 1});
                 i = close + 1;
             } else if (c == u'[') {
                 const qsizetype close = s.indexOf(u']', i + 1);
                 if (close < 0)
-                    Fail(QStringLiteral("unterminated field name starting at position %1").arg(start + 1));
+                    Fail(QStringLiteral("从第 %1 个字符开始的字段名没有结束").arg(start + 1));
                 m_tokens.push_back({Tok::Name, s.mid(i + 1, close - i - 1), start + 1, true});
                 i = close + 1;
             } else if (IsNumberStart(s, i)) {
@@ -415,17 +414,17 @@ private:
                     ++i;
                 }
                 if (op == u"!")
-                    Fail(QStringLiteral("unexpected '!' at position %1").arg(start + 1));
+                    Fail(QStringLiteral("第 %1 个字符处不应出现 '!'").arg(start + 1));
                 m_tokens.push_back({Tok::Op, op, start + 1});
             } else if (c.isLetterOrNumber() || c == u'_' || c.isHighSurrogate()) {
                 while (i < s.size() && (s[i].isLetterOrNumber() || s[i] == u'_' || s[i].isSurrogate()))
                     ++i;
                 m_tokens.push_back({Tok::Name, s.mid(start, i - start), start + 1});
             } else {
-                Fail(QStringLiteral("unexpected character '%1' at position %2").arg(c).arg(start + 1));
+                Fail(QStringLiteral("第 %2 个字符处不应出现字符 '%1'").arg(c).arg(start + 1));
             }
         }
-        m_tokens.push_back({Tok::End, QStringLiteral("end of text"), s.size() + 1});
+        m_tokens.push_back({Tok::End, QStringLiteral("文本结尾"), s.size() + 1});
     }
 
     static bool IsAsciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
@@ -492,7 +491,7 @@ private:
             Take();
             NodePtr inner = ParseOr();
             if (Peek().kind != Tok::Close)
-                Fail(QStringLiteral("expected ')' at position %1").arg(Peek().position));
+                Fail(QStringLiteral("第 %1 个字符处应为 ')'").arg(Peek().position));
             Take();
             return inner;
         }
@@ -503,13 +502,13 @@ private:
     {
         const Token name = Take();
         if (name.kind != Tok::Name)
-            Fail(QStringLiteral("expected a field name at position %1").arg(name.position));
+            Fail(QStringLiteral("第 %1 个字符处应为字段名").arg(name.position));
         const TField *field = m_dataSet.FieldByName(name.text);
 
         if (TakeKeyword(u"is")) {
             const bool negated = TakeKeyword(u"not");
             if (!TakeKeyword(u"null"))
-                Fail(QStringLiteral("expected 'null' at position %1").arg(Peek().position));
+                Fail(QStringLiteral("第 %1 个字符处应为 'null'").arg(Peek().position));
             return NullTest(*field, !negated);
         }
         const bool notLike = IsKeyword(Peek(), u"not");
@@ -518,7 +517,7 @@ private:
         if (TakeKeyword(u"like")) {
             const Literal pattern = TakeLiteral();
             if (pattern.kind == Literal::Null)
-                Fail(QStringLiteral("a like pattern cannot be null"));
+                Fail(QStringLiteral("like 的匹配模式不能为 null"));
             NodePtr node = Like(*field, pattern.source);
             if (!notLike)
                 return node;
@@ -527,18 +526,17 @@ private:
             return negation;
         }
         if (notLike)
-            Fail(QStringLiteral("expected 'like' at position %1").arg(Peek().position));
+            Fail(QStringLiteral("第 %1 个字符处应为 'like'").arg(Peek().position));
 
         const Token opToken = Take();
         if (opToken.kind != Tok::Op)
-            Fail(QStringLiteral("expected a comparison after '%1' at position %2")
-                     .arg(name.text)
-                     .arg(opToken.position));
+            Fail(
+                QStringLiteral("'%1' 之后第 %2 个字符处应为比较运算符").arg(name.text).arg(opToken.position));
         const Op op = ToOp(opToken.text);
         const Literal literal = TakeLiteral();
         if (literal.kind == Literal::Null) {
             if (op != Op::Equal && op != Op::NotEqual)
-                Fail(QStringLiteral("null can only be compared with = or <>"));
+                Fail(QStringLiteral("null 只能用 = 或 <> 比较"));
             return NullTest(*field, op == Op::Equal);
         }
         return Comparison(*field, op, literal);
@@ -572,7 +570,7 @@ private:
                 return {Literal::Number, token.text, whole};
             const double number = token.text.toDouble(&ok);
             if (!ok)
-                Fail(QStringLiteral("'%1' at position %2 is not a number")
+                Fail(QStringLiteral("第 %2 个字符处的 '%1' 不是有效的数字")
                          .arg(token.text)
                          .arg(token.position));
             return {Literal::Number, token.text, number};
@@ -584,7 +582,9 @@ private:
             } catch (const EDatabaseError &) {
             }
             if (when.isNull())
-                Fail(QStringLiteral("'%1' at position %2 is not a date").arg(token.text).arg(token.position));
+                Fail(QStringLiteral("第 %2 个字符处的 '%1' 不是有效的日期")
+                         .arg(token.text)
+                         .arg(token.position));
             return {Literal::Date, token.text, when};
         }
         case Tok::Name:
@@ -596,7 +596,7 @@ private:
         default:
             break;
         }
-        Fail(QStringLiteral("expected a value at position %1").arg(token.position));
+        Fail(QStringLiteral("第 %1 个字符处应为一个值").arg(token.position));
     }
 
     const Column *ColumnOf(const TField &field) const
@@ -643,7 +643,8 @@ private:
             return node;
         }
         if (literal.kind == Literal::Number && literal.value.typeId() == QMetaType::Double &&
-            (field.Kind() == FieldKind::Integer || field.Kind() == FieldKind::Float)) {
+            (field.Kind() == FieldKind::Integer || field.Kind() == FieldKind::LargeInt ||
+             field.Kind() == FieldKind::Float)) {
             auto node = std::make_unique<FloatNode>();
             node->column = ColumnOf(field);
             node->op = op;
@@ -653,7 +654,7 @@ private:
         const QVariant value = CoerceToKind(literal.value, field.Kind(), 0, field.FieldName());
         if (value.isNull()) {
             if (op != Op::Equal && op != Op::NotEqual)
-                Fail(QStringLiteral("an empty value can only be compared with = or <>"));
+                Fail(QStringLiteral("空值只能用 = 或 <> 比较"));
             return NullTest(field, op == Op::Equal);
         }
         if (field.Kind() == FieldKind::Float) {

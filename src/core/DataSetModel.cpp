@@ -56,7 +56,8 @@ QVariant TDataSetModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return m_dataSet->ValueAt(row, index.column());
     case Qt::TextAlignmentRole:
-        if (field->Kind() == FieldKind::Integer || field->Kind() == FieldKind::Float)
+        if (field->Kind() == FieldKind::Integer || field->Kind() == FieldKind::LargeInt ||
+            field->Kind() == FieldKind::Float)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     default:

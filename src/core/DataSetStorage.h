@@ -45,7 +45,7 @@ struct TDataSet::Column
     bool shortText = false;
 
     std::vector<quint8> nulls;
-    std::vector<qint64> ints; // Integer, Boolean, DateTime
+    std::vector<qint64> ints; // Integer, LargeInt, Boolean, DateTime
     std::vector<double> floats;
     std::vector<quint32> offsets; // String, WideString, Memo: slices of the arena
     std::vector<quint32> lengths;
@@ -56,7 +56,8 @@ struct TDataSet::Column
     bool IsNull(quint32 row) const { return nulls[row] != 0; }
     bool UsesInts() const
     {
-        return kind == FieldKind::Integer || kind == FieldKind::Boolean || kind == FieldKind::DateTime;
+        return kind == FieldKind::Integer || kind == FieldKind::LargeInt || kind == FieldKind::Boolean ||
+               kind == FieldKind::DateTime;
     }
     bool UsesText() const
     {

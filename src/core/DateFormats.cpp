@@ -111,9 +111,9 @@ bool ParseTime(const QString &text, QTime &value)
     return value.isValid();
 }
 
-[[noreturn]] void NullRefused(const char *type)
+[[noreturn]] void NullRefused(const QString &type)
 {
-    throw EConvertError(QStringLiteral("空值不能转换为%1.").arg(QLatin1String(type)));
+    throw EConvertError(QStringLiteral("空值不能转换为%1.").arg(type));
 }
 
 } // namespace
@@ -247,13 +247,13 @@ int VarToInt(const QVariant &value)
 {
     if (value.isNull()) {
         if (NullStrictConvert)
-            NullRefused("Integer");
+            NullRefused(QStringLiteral("整数"));
         return 0;
     }
     bool ok = false;
     const int number = value.toInt(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的整数").arg(value.toString()));
     return number;
 }
 
@@ -261,13 +261,13 @@ double VarToFloat(const QVariant &value)
 {
     if (value.isNull()) {
         if (NullStrictConvert)
-            NullRefused("Double");
+            NullRefused(QStringLiteral("浮点数"));
         return 0;
     }
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+        throw EConvertError(QStringLiteral("'%1' 不是有效的浮点数").arg(value.toString()));
     return number;
 }
 
@@ -275,7 +275,7 @@ QString VarToStr(const QVariant &value)
 {
     if (value.isNull()) {
         if (NullStrictConvert)
-            NullRefused("String");
+            NullRefused(QStringLiteral("字符串"));
         return {};
     }
     if (value.typeId() == QMetaType::QDateTime)
@@ -289,7 +289,7 @@ bool VarToBool(const QVariant &value)
 {
     if (value.isNull()) {
         if (NullStrictConvert)
-            NullRefused("Boolean");
+            NullRefused(QStringLiteral("布尔值"));
         return false;
     }
     if (value.typeId() == QMetaType::QString) {
@@ -301,7 +301,7 @@ bool VarToBool(const QVariant &value)
         bool ok = false;
         const double number = text.toDouble(&ok);
         if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+            throw EConvertError(QStringLiteral("'%1' 不是有效的布尔值").arg(text));
         return number != 0;
     }
     return value.toBool();

@@ -42,7 +42,7 @@ public:
 class EAbort : public Exception
 {
 public:
-    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+    EAbort() : Exception(QStringLiteral("操作已中止")) {}
 };
 
 // Ends the current user action silently.

@@ -1,5 +1,7 @@
 #include "Database.h"
 
+#include "ConnectionString.h"
+
 #include "DataSet.h"
 #include "Prompts.h"
 #include "QuerySets.h"
@@ -25,6 +27,32 @@ QString EngineMessage(const QSqlError &error)
 }
 
 int g_connectionCounter = 0;
+
+// Databases laid down before document sizes were 64-bit hold Filebyte as a 32-bit integer,
+// which refuses a document of 2 GiB or more. The column is widened once, on the first
+// connection that finds it narrow. A login that may not alter the table still works with
+// the narrow column, so a refusal is not a connection failure; the lock wait is bounded so
+// that another session holding the table cannot stall the start.
+void WidenDocumentSizes(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(
+            QStringLiteral("select data_type from information_schema.columns where table_schema = "
+                           "current_schema() and table_name = 'archives' and column_name = 'filebyte'")) ||
+        !query.next() || query.value(0).toString() != QLatin1String("integer"))
+        return;
+    query.finish();
+    if (!db.transaction())
+        return;
+    if (query.exec(QStringLiteral("set local lock_timeout = '5s'")) &&
+        query.exec(QStringLiteral("alter table archives alter column Filebyte type bigint"))) {
+        query.finish();
+        if (db.commit())
+            return;
+    }
+    query.finish();
+    db.rollback();
+}
 
 } // namespace
 
@@ -152,6 +180,8 @@ void TDatabase::OpenConnection()
                 throw EDatabaseError(message);
             }
         }
+        if (settings.kind == ConnStr::Kind::PostgreSQL)
+            WidenDocumentSizes(db);
     }
     switch (settings.kind) {
     case ConnStr::Kind::SQLite:
@@ -220,15 +250,7 @@ void TDatabase::Execute(const QString &statement, const TDBParameters &params, c
 
 QString TDatabase::ConnectionValue(const QString &key) const
 {
-    const QString &s = m_connectionString;
-    const qsizetype at = s.indexOf(key);
-    if (at < 0 || key.isEmpty())
-        return {};
-    const QString rest = s.mid(at + key.size() + 1);
-    const qsizetype semicolon = rest.indexOf(QLatin1Char(';'));
-    if (semicolon < 0)
-        return {};
-    return rest.left(semicolon);
+    return ConnStr::ValueAfterKey(m_connectionString, key);
 }
 
 bool TDatabase::IsNotJet() const
@@ -264,9 +286,17 @@ int TDatabase::BeginTrans()
 void TDatabase::CommitTrans()
 {
     QSqlDatabase db = Connection();
+    if (!db.commit()) {
+        // SQLite keeps the transaction open when COMMIT fails (a reader holding the file past
+        // the busy timeout); left so, every later write would join it and be lost at exit.
+        // Rolling back here ends it on every engine, and the commit's error is what the
+        // caller hears.
+        const QString message = EngineMessage(db.lastError());
+        db.rollback();
+        m_inTransaction = false;
+        throw EDatabaseError(message);
+    }
     m_inTransaction = false;
-    if (!db.commit())
-        throw EDatabaseError(EngineMessage(db.lastError()));
 }
 
 void TDatabase::RollbackTrans()
@@ -279,7 +309,17 @@ void TDatabase::RollbackTrans()
 
 QVariant TDatabase::EngineValue(const QVariant &value) const
 {
-    if (m_engine == SqlEngine::SqlServer || value.isNull())
+    if (value.isNull())
+        return value;
+    // A NUL pasted into a text box is never meant as content, and PostgreSQL text cannot hold
+    // one at all: texts go to every engine without it. Blobs travel as bytes, untouched.
+    if (value.typeId() == QMetaType::QString) {
+        const QString &text = *static_cast<const QString *>(value.constData());
+        if (text.contains(QChar(0)))
+            return QString(text).remove(QChar(0));
+        return value;
+    }
+    if (m_engine == SqlEngine::SqlServer)
         return value;
     // Dates travel as ISO text: "yyyy-mm-dd" for a date without time of day (SQLite only),
     // "yyyy-mm-dd hh:nn:ss" otherwise, so that text comparisons with date bounds hold.
@@ -321,7 +361,7 @@ void TDatabase::OpenQuery(const QString &statement, const TDBParameters &params,
             }
         }
         if (columns[size_t(f)] < 0)
-            throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(field->FieldName()));
+            throw EDatabaseError(QStringLiteral("找不到字段 '%1'").arg(field->FieldName()));
     }
 
     std::vector<QVariant> values(columns.size());

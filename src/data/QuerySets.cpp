@@ -47,6 +47,16 @@ TField *DataSetOwner::DeclareField(FieldKind kind, const QString &name, bool vis
     return field;
 }
 
+TField *DataSetOwner::DeclareListField(FieldKind kind, const QString &name, bool visible,
+                                       const QString &caption)
+{
+    TField *field = DeclareField(kind, name, visible, caption);
+    // A list hands its rows back to the edit forms, which write them to the database: a text
+    // cut here would be cut in the table too. Lists therefore keep every text whole.
+    field->SetSize(0);
+    return field;
+}
+
 // ---- TQuerySet ----
 
 TQuerySet::TQuerySet(QObject *owner) : DataSetOwner(owner) {}
@@ -63,10 +73,9 @@ int TQuerySet::Open(const QString &statement, const TDBParameters &params)
 TField *TQuerySet::AddField(FieldKind kind, const QString &name, int size, bool visible,
                             const QString &caption)
 {
-    TField *field = DeclareField(kind, name, visible, caption);
+    Q_UNUSED(size);
+    TField *field = DeclareListField(kind, name, visible, caption);
     field->SetDisplayWidth(75);
-    if (size >= 0)
-        field->SetSize(size);
     return field;
 }
 
@@ -81,7 +90,14 @@ void TQuerySet::Reload(TField *keyField)
     if (m_dataSet->Active()) {
         m_dataSet->DisableControls();
         const auto enable = qScopeGuard([this] { m_dataSet->EnableControls(); });
-        Database->OpenQuery(m_statement, m_params, *m_dataSet);
+        try {
+            Database->OpenQuery(m_statement, m_params, *m_dataSet);
+        } catch (...) {
+            // A reload is a close and a reopen: the old rows no longer stand for the table, and
+            // a list showing them after a failed reopen would pass for current.
+            m_dataSet->Close();
+            throw;
+        }
     }
     if (keyField && m_dataSet->Active())
         m_dataSet->Locate(keyName, key);
@@ -114,11 +130,9 @@ int TRecordSet::Open(const QString &statement, const TDBParameters &params)
 TField *TRecordSet::AddField(FieldKind kind, const QString &name, int size, bool visible,
                              const QString &caption)
 {
+    Q_UNUSED(size);
     m_declared = true;
-    TField *field = DeclareField(kind, name, visible, caption);
-    if (size >= 0)
-        field->SetSize(size);
-    return field;
+    return DeclareListField(kind, name, visible, caption);
 }
 
 void TRecordSet::DeleteRow()

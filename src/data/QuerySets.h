@@ -21,6 +21,8 @@ protected:
     ~DataSetOwner() override;
     // A field of the name, kind, caption and visibility; its size is the kind's default.
     TField *DeclareField(FieldKind kind, const QString &name, bool visible, const QString &caption);
+    // The same for a list read from the database: texts are never cut (size 0).
+    TField *DeclareListField(FieldKind kind, const QString &name, bool visible, const QString &caption);
 
     TDataSet *m_dataSet;
 };
@@ -36,10 +38,12 @@ public:
     // Runs the statement and answers the number of rows. A failing SELECT shows the SQL error
     // box, and then the closed-data-set error ends the caller.
     int Open(const QString &statement, const TDBParameters &params = {});
-    // Declares a field (display width 75; a negative size keeps the kind's default).
+    // Declares a field with display width 75. The size is the width in characters the column
+    // was laid out for; it never limits a value: texts are read, shown and handed back whole.
     TField *AddField(FieldKind kind, const QString &name, int size, bool visible, const QString &caption);
     // Reopens with the same statement and parameters without flicker, then moves to the row
-    // whose field of the key field's name holds the value the key field held before.
+    // whose field of the key field's name holds the value the key field held before. A reopen
+    // that fails leaves the set closed and raises the error to the caller.
     void Reload(TField *keyField = nullptr);
     QString SqlText() const { return m_statement; }
     // Keeps the cached rows in step with a record just saved: the row whose key field holds
@@ -63,6 +67,7 @@ public:
 
     QString SqlText() const { return m_statement; }
     int Open(const QString &statement, const TDBParameters &params = {});
+    // As TQuerySet::AddField (texts kept whole), without a display width.
     TField *AddField(FieldKind kind, const QString &name, int size, bool visible, const QString &caption);
     // Deletes the current cached row (when there is one).
     virtual void DeleteRow();

@@ -137,6 +137,8 @@ QString SqlDialect::DateLiteral(const QDate &value) const
 QString SqlDialect::LikeText(const QString &value) const
 {
     QString text = value;
+    // SQLite ends a statement at a NUL, and PostgreSQL refuses one: a pasted NUL is dropped.
+    text.remove(QChar(0));
     text.replace(QLatin1Char('\''), QLatin1String("''"));
     if (engine == SqlEngine::PostgreSQL)
         text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));

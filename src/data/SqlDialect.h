@@ -33,8 +33,9 @@ struct SqlDialect
     bool hashDates = false;
 
     QString DateLiteral(const QDate &value) const;
-    // A value pasted inside a LIKE pattern's quotes: the quote doubled, and on PostgreSQL,
-    // which alone reads a backslash as LIKE's escape character, the backslash doubled so that
-    // it matches itself as on the other engines. "%" and "_" stay wildcards.
+    // A value pasted inside a LIKE pattern's quotes: NUL characters dropped, the quote doubled,
+    // and on PostgreSQL, which alone reads a backslash as LIKE's escape character, the
+    // backslash doubled so that it matches itself as on the other engines. "%" and "_" stay
+    // wildcards.
     QString LikeText(const QString &value) const;
 };

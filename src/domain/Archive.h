@@ -85,7 +85,7 @@ struct RArchive
     int Lends = 0; // open lendings; filled by LoadArchive only, never stored
     QString Layplace;
     QString Filepath;
-    QVariant Filebyte; // number or null
+    QVariant Filebyte; // whole bytes, 64-bit, or null
     QString Notes;
 };
 

@@ -75,10 +75,10 @@ TArchiveSet::TArchiveSet(QObject *owner) : TQuerySet(owner), m_where(new TArchiv
         });
     filename->SetDisplayLabel(QStringLiteral("电子文档"));
     filename->SetDisplayWidth(75);
-    filename->SetSize(250);
+    filename->SetSize(0);
 
     m_filebyte =
-        AddField(FieldKind::Integer, QStringLiteral("Filebyte"), -1, false, QStringLiteral("文档字节"));
+        AddField(FieldKind::LargeInt, QStringLiteral("Filebyte"), -1, false, QStringLiteral("文档字节"));
     m_notes = AddField(FieldKind::Memo, QStringLiteral("Notes"), -1, true, QStringLiteral("备注"));
 }
 
@@ -186,7 +186,7 @@ void TArchiveSet::LoadArchive(int id, RArchive &archive)
     archive.Lends = field("Lends")->AsInteger();
     archive.Layplace = field("Layplace")->AsString();
     archive.Filepath = field("Filepath")->AsString();
-    archive.Filebyte = VariantOf(field("Filebyte"), FieldKind::Integer);
+    archive.Filebyte = VariantOf(field("Filebyte"), FieldKind::LargeInt);
     archive.Notes = field("Notes")->AsString();
 }
 
@@ -207,18 +207,20 @@ bool TArchiveSet::SaveArchive(RArchive &archive)
                                    ":Arcdate,:Security,:Copys,:Layplace,:Filepath,:Filebyte,:Notes,:Id)");
         id = NextKey(QStringLiteral("select max(Id) from archives"));
     }
-    const int affected = Database->ExecSql(
-        statement,
-        {DBParam(QStringLiteral("CataId"), archive.CataId), DBParam(QStringLiteral("Code"), archive.Code),
-         DBParam(QStringLiteral("Name"), archive.Name), DBParam(QStringLiteral("Arcdept"), archive.Arcdept),
-         DBParam(QStringLiteral("Arcman"), archive.Arcman),
-         DBParam(QStringLiteral("Arcdate"), archive.Arcdate),
-         DBParam(QStringLiteral("Security"), archive.Security),
-         DBParam(QStringLiteral("Copys"), archive.Copys),
-         DBParam(QStringLiteral("Layplace"), archive.Layplace),
-         DBParam(QStringLiteral("Filepath"), archive.Filepath),
-         DBParam(QStringLiteral("Filebyte"), archive.Filebyte),
-         DBParam(QStringLiteral("Notes"), archive.Notes), DBParam(QStringLiteral("Id"), id)});
+    const int affected =
+        Database->ExecSql(statement, {DBParam(QStringLiteral("CataId"), archive.CataId),
+                                      DBParam(QStringLiteral("Code"), Text(archive.Code)),
+                                      DBParam(QStringLiteral("Name"), Text(archive.Name)),
+                                      DBParam(QStringLiteral("Arcdept"), Text(archive.Arcdept)),
+                                      DBParam(QStringLiteral("Arcman"), Text(archive.Arcman)),
+                                      DBParam(QStringLiteral("Arcdate"), archive.Arcdate),
+                                      DBParam(QStringLiteral("Security"), Text(archive.Security)),
+                                      DBParam(QStringLiteral("Copys"), archive.Copys),
+                                      DBParam(QStringLiteral("Layplace"), Text(archive.Layplace)),
+                                      DBParam(QStringLiteral("Filepath"), Text(archive.Filepath)),
+                                      DBParam(QStringLiteral("Filebyte"), archive.Filebyte),
+                                      DBParam(QStringLiteral("Notes"), Text(archive.Notes)),
+                                      DBParam(QStringLiteral("Id"), id)});
     if (affected == 1 && isNew)
         archive.Id = id;
     return affected == 1;

@@ -54,9 +54,11 @@ bool TCataSet::AddCata(RCata &cata)
     return Database->ExecSql(
                QStringLiteral("insert into catas(Code, Name, [Note], SlfId, PrtId, Id)values(:Code, "
                               ":Name, :Note, :SlfId, :PrtId, :Id)"),
-               {DBParam(QStringLiteral("Code"), cata.Code), DBParam(QStringLiteral("Name"), cata.Name),
-                DBParam(QStringLiteral("Note"), cata.Note), DBParam(QStringLiteral("SlfId"), cata.SlfId),
-                DBParam(QStringLiteral("PrtId"), cata.PrtId), DBParam(QStringLiteral("Id"), cata.Id)}) == 1;
+               {DBParam(QStringLiteral("Code"), Text(cata.Code)),
+                DBParam(QStringLiteral("Name"), Text(cata.Name)),
+                DBParam(QStringLiteral("Note"), Text(cata.Note)),
+                DBParam(QStringLiteral("SlfId"), cata.SlfId), DBParam(QStringLiteral("PrtId"), cata.PrtId),
+                DBParam(QStringLiteral("Id"), cata.Id)}) == 1;
 }
 
 bool TCataSet::UpdateCata(const RCata &cata)
@@ -64,9 +66,11 @@ bool TCataSet::UpdateCata(const RCata &cata)
     return Database->ExecSql(
                QStringLiteral("update catas set Code=:Code, Name=:Name, [Note]=:Note, SlfId=:SlfId, "
                               "PrtId=:PrtId where Id=:Id"),
-               {DBParam(QStringLiteral("Code"), cata.Code), DBParam(QStringLiteral("Name"), cata.Name),
-                DBParam(QStringLiteral("Note"), cata.Note), DBParam(QStringLiteral("SlfId"), cata.SlfId),
-                DBParam(QStringLiteral("PrtId"), cata.PrtId), DBParam(QStringLiteral("Id"), cata.Id)}) == 1;
+               {DBParam(QStringLiteral("Code"), Text(cata.Code)),
+                DBParam(QStringLiteral("Name"), Text(cata.Name)),
+                DBParam(QStringLiteral("Note"), Text(cata.Note)),
+                DBParam(QStringLiteral("SlfId"), cata.SlfId), DBParam(QStringLiteral("PrtId"), cata.PrtId),
+                DBParam(QStringLiteral("Id"), cata.Id)}) == 1;
 }
 
 bool TCataSet::DeleteCatas(const RCatas &catas)
@@ -90,7 +94,8 @@ bool TCataSet::RenumberCatas(const RCatas &catas)
         for (const RCata &cata : catas) {
             if (Database->ExecSql(
                     QStringLiteral("update catas set Code=:Code, SlfId=:SlfId, PrtId=:PrtId where Id=:Id"),
-                    {DBParam(QStringLiteral("Code"), cata.Code), DBParam(QStringLiteral("SlfId"), cata.SlfId),
+                    {DBParam(QStringLiteral("Code"), Text(cata.Code)),
+                     DBParam(QStringLiteral("SlfId"), cata.SlfId),
                      DBParam(QStringLiteral("PrtId"), cata.PrtId), DBParam(QStringLiteral("Id"), cata.Id)}) !=
                 1)
                 return false;

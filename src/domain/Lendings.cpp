@@ -122,11 +122,12 @@ bool TLendSet::SaveLend(RLend &lend)
     const int affected = Database->ExecSql(
         statement,
         {DBParam(QStringLiteral("ArcId"), lend.ArcId), DBParam(QStringLiteral("Lendate"), lend.Lendate),
-         DBParam(QStringLiteral("Borrower"), lend.Borrower), DBParam(QStringLiteral("Bordept"), lend.Bordept),
-         DBParam(QStringLiteral("Checkman"), lend.Checkman),
+         DBParam(QStringLiteral("Borrower"), Text(lend.Borrower)),
+         DBParam(QStringLiteral("Bordept"), Text(lend.Bordept)),
+         DBParam(QStringLiteral("Checkman"), Text(lend.Checkman)),
          DBParam(QStringLiteral("Headline"), lend.Headline),
-         DBParam(QStringLiteral("Returndate"), lend.Returndate), DBParam(QStringLiteral("Notes"), lend.Notes),
-         DBParam(QStringLiteral("Id"), id)});
+         DBParam(QStringLiteral("Returndate"), lend.Returndate),
+         DBParam(QStringLiteral("Notes"), Text(lend.Notes)), DBParam(QStringLiteral("Id"), id)});
     if (affected == 1)
         lend.Id = id;
     return affected == 1;

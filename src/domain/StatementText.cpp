@@ -41,8 +41,15 @@ QString WhereFromClauses(QString clauses)
 QString Quoted(const QString &value)
 {
     QString text = value;
+    // A NUL would end the statement on SQLite and is refused by PostgreSQL.
+    text.remove(QChar(0));
     text.replace(QLatin1Char('\''), QLatin1String("''"));
     return text;
+}
+
+QVariant Text(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
 }
 
 int NextKey(const QString &maxStatement)
@@ -57,10 +64,20 @@ int DistinctValues(const QString &statement, QStringList &list)
     const int count = SharedRecordSet->Open(statement);
     list.reserve(count);
     TDataSet &rows = *SharedRecordSet->DataSet();
-    for (rows.First(); !rows.Eof(); rows.Next())
-        list.append(rows.Field(0)->AsString());
+    bool emptySeen = false;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        const QString value = rows.Field(0)->AsString();
+        // Older rows may hold null where newer ones hold empty text; both read as empty, and
+        // a pick list offers the empty entry once.
+        if (value.isEmpty()) {
+            if (emptySeen)
+                continue;
+            emptySeen = true;
+        }
+        list.append(value);
+    }
     rows.Close();
-    return count;
+    return int(list.size());
 }
 
 bool AllOrNothing(const std::function<bool()> &steps)

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
 
@@ -18,14 +19,19 @@ QString Format(QStringView pattern, const QStringList &args);
 QString WhereFromClauses(QString clauses);
 
 // A condition value pasted between single quotes, with the quote doubled so that it stays
-// inside the literal.
+// inside the literal and NUL characters dropped.
 QString Quoted(const QString &value);
+
+// A text parameter of a writer: an unset text is stored as empty text, never as null, so that
+// a column holds one kind of "nothing" and distinct lists show it once.
+QVariant Text(const QString &value);
 
 // "select max(...)" on the scratch set, read as an integer (null counts as 0), plus 1.
 int NextKey(const QString &maxStatement);
 
 // The first column of every row of a "select distinct" into the list, in the order the
-// database returns them (null reads as empty); the scratch set is closed afterwards.
+// database returns them (null reads as empty, and the empty entry appears once); answers the
+// number of entries. The scratch set is closed afterwards.
 int DistinctValues(const QString &statement, QStringList &list);
 
 // Runs the steps in one transaction: commits when they answer true, rolls back when they

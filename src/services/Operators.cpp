@@ -144,7 +144,7 @@ void TOperator::ReplacePasswd(const QString &prePasswd, const QString &newPasswd
 
 TOperatorSet::TOperatorSet(QObject *owner) : TRecordSet(owner)
 {
-    // Sized as the table's columns: a stored digest is far longer than the default text size.
+    // A stored digest is far longer than a short text's default size; the list keeps it whole.
     m_userId = AddField(FieldKind::String, QStringLiteral("LoginId"), 255, true, QStringLiteral("登陆名"));
     m_passwd = AddField(FieldKind::String, QStringLiteral("Password"), 255, true, QStringLiteral("密码"));
     m_name = AddField(FieldKind::String, QStringLiteral("Name"), 255, true, QStringLiteral("姓名"));

@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace Passwords {
@@ -54,7 +55,21 @@ QString StoredForm(const QString &passwd)
 
 bool IsDigest(const QString &stored)
 {
-    return stored.startsWith(Prefix);
+    // The shape StoredForm writes: base64 of SaltBytes and of DigestBytes, padded. A password
+    // kept as typed may well begin with the prefix; only the whole shape tells them apart.
+    static const QRegularExpression shape(QStringLiteral("^") + QRegularExpression::escape(Prefix) +
+                                          QStringLiteral("([1-9][0-9]{0,7})\\$([A-Za-z0-9+/]{22}==)\\$"
+                                                         "([A-Za-z0-9+/]{43}=)$"));
+    const QRegularExpressionMatch match = shape.match(stored);
+    if (!match.hasMatch())
+        return false;
+    if (match.captured(1).toInt() > MaxIterations)
+        return false;
+    bool saltOk = false;
+    bool digestOk = false;
+    const qsizetype saltSize = FromBase64(match.captured(2), saltOk).size();
+    const qsizetype digestSize = FromBase64(match.captured(3), digestOk).size();
+    return saltOk && digestOk && saltSize == SaltBytes && digestSize == DigestBytes;
 }
 
 bool IsPlainText(const QString &stored)
@@ -72,20 +87,12 @@ bool Matches(const QString &stored, const QString &passwd)
         return SameBytes(QCryptographicHash::hash(stored.toUtf8(), QCryptographicHash::Sha256),
                          QCryptographicHash::hash(passwd.toUtf8(), QCryptographicHash::Sha256));
     }
+    // IsDigest has checked every part.
     const QStringList parts = stored.mid(Prefix.size()).split(QLatin1Char('$'));
-    if (parts.size() != 3)
-        return false;
     bool ok = false;
-    const int iterations = parts[0].toInt(&ok);
-    if (!ok || iterations < 1 || iterations > MaxIterations)
-        return false;
     const QByteArray salt = FromBase64(parts[1], ok);
-    if (!ok || salt.isEmpty())
-        return false;
     const QByteArray digest = FromBase64(parts[2], ok);
-    if (!ok || digest.size() != DigestBytes)
-        return false;
-    return SameBytes(Derive(passwd, salt, iterations), digest);
+    return SameBytes(Derive(passwd, salt, parts[0].toInt()), digest);
 }
 
 } // namespace Passwords

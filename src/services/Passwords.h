@@ -7,8 +7,9 @@
 // text, so raising PasswordIterations later leaves older digests readable.
 // An empty password stays empty text: it means "no password", which the delivered "sa" row
 // relies on, and there is nothing to hide in it.
-// Anything else in the column is a password from a database that kept them as typed; it is
-// still accepted, and the operator object rewrites it as a digest after the next login.
+// Anything else in the column is a password from a database that kept them as typed, even
+// when it begins with the digest prefix; it is still accepted, and the operator object
+// rewrites it as a digest after the next login.
 
 #include <QString>
 
@@ -21,13 +22,13 @@ constexpr int DigestBytes = 32;
 // The stored form of a password typed by the operator: empty stays empty, anything else
 // becomes a digest with a fresh random salt.
 QString StoredForm(const QString &passwd);
-// Whether the stored text is a digest (begins with the digest prefix, well formed or not).
+// Whether the stored text is a digest: the prefix, an iteration count from 1 to 10,000,000,
+// and the base64 of SaltBytes and of DigestBytes, as StoredForm writes them.
 bool IsDigest(const QString &stored);
 // Whether the stored text is a password kept as typed (non-empty and not a digest).
 bool IsPlainText(const QString &stored);
 // Whether the typed password matches the stored text. Digests and texts kept as typed are
-// compared in time that does not depend on where they differ; a malformed digest matches
-// nothing.
+// compared in time that does not depend on where they differ.
 bool Matches(const QString &stored, const QString &passwd);
 
 } // namespace Passwords

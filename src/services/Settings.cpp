@@ -47,8 +47,7 @@ void TKeyValue2::SelectKey(int keyId)
         if (m_dataSet->Locate(QStringLiteral("KeyId"), keyId))
             return;
         if (inserted)
-            throw EDatabaseError(
-                QStringLiteral("keyvalue: KeyId %1 not found after it was inserted").arg(keyId));
+            throw EDatabaseError(QStringLiteral("设置项 %1 写入 keyvalue 表后仍然找不到").arg(keyId));
         m_dataSet->Close();
         Database->ExecSql(SettingsCreate, {DBParam(QStringLiteral("KeyId"), keyId)});
     }

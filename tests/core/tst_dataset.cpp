@@ -18,7 +18,7 @@ Q_DECLARE_METATYPE(DataSetAction)
 
 namespace {
 
-const QString Closed = QStringLiteral("Cannot perform this operation on a closed dataset");
+const QString Closed = QStringLiteral("数据集已关闭,不能执行此操作");
 
 void Declare(TDataSet &ds)
 {
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(Texts(ds, "Done"), (QStringList{"True", "False", "True", "", "False", "True"}));
         QCOMPARE(ds.FieldByName("name")->DisplayLabel(), QStringLiteral("名称"));
         QCOMPARE(ds.FieldByName("copys")->DisplayLabel(), QStringLiteral("Copys"));
-        QCOMPARE(ErrorOf([&] { ds.FieldByName("Nope"); }), QStringLiteral("Field 'Nope' not found"));
+        QCOMPARE(ErrorOf([&] { ds.FieldByName("Nope"); }), QStringLiteral("找不到字段 'Nope'"));
         QCOMPARE(ds.FindField("Nope"), nullptr);
     }
 
@@ -176,12 +176,10 @@ private slots:
         QVERIFY(ds.Eof() && ds.Bof());
         QCOMPARE(ds.RecNo(), -1);
         QVERIFY(ds.FieldByName("Code")->IsNull());
-        QCOMPARE(ErrorOf([&] { ds.Edit(); }),
-                 QStringLiteral("Cannot perform this operation on an empty dataset"));
-        QCOMPARE(ErrorOf([&] { ds.Delete(); }),
-                 QStringLiteral("Cannot perform this operation on an empty dataset"));
+        QCOMPARE(ErrorOf([&] { ds.Edit(); }), QStringLiteral("数据集为空,不能执行此操作"));
+        QCOMPARE(ErrorOf([&] { ds.Delete(); }), QStringLiteral("数据集为空,不能执行此操作"));
         QCOMPARE(ErrorOf([&] { ds.FieldByName("Code")->SetValue("x"); }),
-                 QStringLiteral("Dataset not in edit or insert mode"));
+                 QStringLiteral("数据集不在编辑或插入状态"));
     }
 
     void closedSetRefuses_data()
@@ -227,11 +225,11 @@ private slots:
         QCOMPARE(ds.Filter(), QString());
         QCOMPARE(ds.FieldCount(), 8);
         QCOMPARE(ErrorOf([&] { ds.AddField(FieldKind::Integer, "CODE"); }),
-                 QStringLiteral("Duplicate field name 'CODE'"));
+                 QStringLiteral("字段名 'CODE' 重复"));
         LoadSample(ds);
         QCOMPARE(Codes(ds), (QStringList{"A1", "A2", "A3", "A4", "A5", "A6"}));
         QCOMPARE(ErrorOf([&] { ds.AddField(FieldKind::Integer, "Extra"); }),
-                 QStringLiteral("Cannot perform this operation on an open dataset"));
+                 QStringLiteral("数据集已打开,不能执行此操作"));
     }
 
     void appendInsertPostCancel()
@@ -277,7 +275,7 @@ private slots:
         ds.First();
         QCOMPARE(ds.State(), DataSetState::Browse);
         QCOMPARE(Codes(ds).last(), QStringLiteral("B4"));
-        QCOMPARE(ErrorOf([&] { ds.Post(); }), QStringLiteral("Dataset not in edit or insert mode"));
+        QCOMPARE(ErrorOf([&] { ds.Post(); }), QStringLiteral("数据集不在编辑或插入状态"));
     }
 
     void editPostAndCancel()
@@ -427,9 +425,9 @@ private slots:
         QTest::addColumn<QString>("sort");
         QTest::addColumn<QString>("error");
         QTest::newRow("unknown field") << "Copys, Nope DESC"
-                                       << "Field 'Nope' not found";
+                                       << "找不到字段 'Nope'";
         QTest::newRow("unknown direction") << "Copys UP"
-                                           << "Invalid sort text 'Copys UP'";
+                                           << "排序条件 'Copys UP' 有误";
     }
 
     void badSortKeepsTheOldOrder()
@@ -598,32 +596,28 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("quote in a keyword")
             << "Name like '%O'Brien%'"
-            << "Invalid filter text \"Name like '%O'Brien%'\": unexpected character '%' at position 20";
+            << "过滤条件 \"Name like '%O'Brien%'\" 有误:第 20 个字符处不应出现字符 '%'";
         QTest::newRow("unclosed quote")
             << "Name = 'abc"
-            << "Invalid filter text \"Name = 'abc\": unterminated quoted text starting at position 8";
+            << "过滤条件 \"Name = 'abc\" 有误:从第 8 个字符开始的引号文本没有结束";
         QTest::newRow("unknown field") << "Nope = 1"
-                                       << "Field 'Nope' not found";
-        QTest::newRow("text into a number")
-            << "Copys = 'abc'"
-            << "Type mismatch for field 'Copys', expecting: Integer actual: String";
-        QTest::newRow("number into a date")
-            << "Made = 5"
-            << "Type mismatch for field 'Made', expecting: DateTime actual: Integer";
+                                       << "找不到字段 'Nope'";
+        QTest::newRow("text into a number") << "Copys = 'abc'"
+                                            << "字段 'Copys' 的类型不匹配,应为整数,实为文本";
+        QTest::newRow("number into a date") << "Made = 5"
+                                            << "字段 'Made' 的类型不匹配,应为日期时间,实为整数";
         QTest::newRow("bad date")
             << "Made = #2020-13-45#"
-            << "Invalid filter text \"Made = #2020-13-45#\": '2020-13-45' at position 8 is not a date";
+            << "过滤条件 \"Made = #2020-13-45#\" 有误:第 8 个字符处的 '2020-13-45' 不是有效的日期";
         QTest::newRow("missing value") << "Copys ="
-                                       << "Invalid filter text \"Copys =\": expected a value at position 8";
-        QTest::newRow("missing parenthesis")
-            << "(Copys = 1"
-            << "Invalid filter text \"(Copys = 1\": expected ')' at position 11";
+                                       << "过滤条件 \"Copys =\" 有误:第 8 个字符处应为一个值";
+        QTest::newRow("missing parenthesis") << "(Copys = 1"
+                                             << "过滤条件 \"(Copys = 1\" 有误:第 11 个字符处应为 ')'";
         QTest::newRow("missing and/or")
             << "Copys = 1 Name = 'x'"
-            << "Invalid filter text \"Copys = 1 Name = 'x'\": unexpected 'Name' at position 11";
-        QTest::newRow("ordering with null")
-            << "Copys > null"
-            << "Invalid filter text \"Copys > null\": null can only be compared with = or <>";
+            << "过滤条件 \"Copys = 1 Name = 'x'\" 有误:第 11 个字符处不应出现 'Name'";
+        QTest::newRow("ordering with null") << "Copys > null"
+                                            << "过滤条件 \"Copys > null\" 有误:null 只能用 = 或 <> 比较";
     }
 
     void badFilterKeepsTheOldOne()
@@ -671,7 +665,7 @@ private slots:
         ds.SetFiltered(true);
         QCOMPARE(Codes(ds), (QStringList{"A1", "A2"}));
         ds.Edit();
-        QCOMPARE(ErrorOf([&] { total->SetValue(1); }), QStringLiteral("Field 'Total' cannot be modified"));
+        QCOMPARE(ErrorOf([&] { total->SetValue(1); }), QStringLiteral("字段 'Total' 不能修改"));
     }
 
     void sizesCutTexts()
@@ -717,16 +711,15 @@ private slots:
         QTest::newRow("int from bool") << kind(FieldKind::Integer) << QVariant(true) << QVariant(1) << "";
         QTest::newRow("int from empty text") << kind(FieldKind::Integer) << QVariant("") << QVariant() << "";
         QTest::newRow("int from word") << kind(FieldKind::Integer) << QVariant("abc") << QVariant()
-                                       << "Type mismatch for field 'F', expecting: Integer actual: String";
-        QTest::newRow("int from date")
-            << kind(FieldKind::Integer) << QVariant(QDate(2020, 1, 1)) << QVariant()
-            << "Type mismatch for field 'F', expecting: Integer actual: Date";
+                                       << "字段 'F' 的类型不匹配,应为整数,实为文本";
+        QTest::newRow("int from date") << kind(FieldKind::Integer) << QVariant(QDate(2020, 1, 1))
+                                       << QVariant() << "字段 'F' 的类型不匹配,应为整数,实为日期";
         QTest::newRow("int too large") << kind(FieldKind::Integer) << QVariant(qlonglong(1) << 40)
-                                       << QVariant() << "Value 1099511627776 is out of range for field 'F'";
+                                       << QVariant() << "值 1099511627776 超出字段 'F' 的范围";
         QTest::newRow("float from text") << kind(FieldKind::Float) << QVariant("2.5") << QVariant(2.5) << "";
         QTest::newRow("float from int") << kind(FieldKind::Float) << QVariant(3) << QVariant(3.0) << "";
         QTest::newRow("float from word") << kind(FieldKind::Float) << QVariant("x") << QVariant()
-                                         << "Type mismatch for field 'F', expecting: Float actual: String";
+                                         << "字段 'F' 的类型不匹配,应为浮点数,实为文本";
         QTest::newRow("bool from text")
             << kind(FieldKind::Boolean) << QVariant("True") << QVariant(true) << "";
         QTest::newRow("bool from FALSE")
@@ -734,7 +727,7 @@ private slots:
         QTest::newRow("bool from 0") << kind(FieldKind::Boolean) << QVariant(0) << QVariant(false) << "";
         QTest::newRow("bool from '1'") << kind(FieldKind::Boolean) << QVariant("1") << QVariant(true) << "";
         QTest::newRow("bool from yes") << kind(FieldKind::Boolean) << QVariant("yes") << QVariant()
-                                       << "Type mismatch for field 'F', expecting: Boolean actual: String";
+                                       << "字段 'F' 的类型不匹配,应为布尔值,实为文本";
         QTest::newRow("date from text")
             << kind(FieldKind::DateTime) << QVariant("2020-01-05") << QVariant(At(2020, 1, 5)) << "";
         QTest::newRow("date-time from text") << kind(FieldKind::DateTime) << QVariant("2020-01-05 13:14:15")
@@ -746,10 +739,9 @@ private slots:
             << kind(FieldKind::DateTime) << QVariant(QDate(2020, 1, 5)) << QVariant(At(2020, 1, 5)) << "";
         QTest::newRow("date from impossible day")
             << kind(FieldKind::DateTime) << QVariant("2020-02-30") << QVariant()
-            << "Type mismatch for field 'F', expecting: DateTime actual: String";
-        QTest::newRow("date from number")
-            << kind(FieldKind::DateTime) << QVariant(5) << QVariant()
-            << "Type mismatch for field 'F', expecting: DateTime actual: Integer";
+            << "字段 'F' 的类型不匹配,应为日期时间,实为文本";
+        QTest::newRow("date from number") << kind(FieldKind::DateTime) << QVariant(5) << QVariant()
+                                          << "字段 'F' 的类型不匹配,应为日期时间,实为整数";
         QTest::newRow("text from number")
             << kind(FieldKind::WideString) << QVariant(2.5) << QVariant("2.5") << "";
         QTest::newRow("text from date")
@@ -759,6 +751,12 @@ private slots:
         QTest::newRow("variant keeps its type")
             << kind(FieldKind::Variant) << QVariant(QDate(2020, 1, 5)) << QVariant(QDate(2020, 1, 5)) << "";
         QTest::newRow("null stays null") << kind(FieldKind::Integer) << QVariant() << QVariant() << "";
+        QTest::newRow("large from text") << kind(FieldKind::LargeInt) << QVariant("5497558138880")
+                                         << QVariant(qlonglong(5497558138880)) << "";
+        QTest::newRow("large from int")
+            << kind(FieldKind::LargeInt) << QVariant(3) << QVariant(qlonglong(3)) << "";
+        QTest::newRow("large past 64 bits") << kind(FieldKind::LargeInt) << QVariant("9223372036854775808")
+                                            << QVariant() << "字段 'F' 的类型不匹配,应为长整数,实为文本";
     }
 
     void coercion()
@@ -783,11 +781,11 @@ private slots:
         LoadSample(ds);
         ds.Edit();
         QCOMPARE(ErrorOf([&] { ds.FieldByName("Copys")->SetAsString("many"); }),
-                 QStringLiteral("Type mismatch for field 'Copys', expecting: Integer actual: String"));
+                 QStringLiteral("字段 'Copys' 的类型不匹配,应为整数,实为文本"));
         ds.FieldByName("Copys")->SetAsString("");
         QVERIFY(ds.FieldByName("Copys")->IsNull());
         QCOMPARE(ErrorOf([&] { ds.FieldByName("Name")->AsInteger(); }),
-                 QStringLiteral("'合同管理办法' is not a valid integer value"));
+                 QStringLiteral("'合同管理办法' 不是有效的整数"));
         QCOMPARE(ds.FieldByName("Copys")->AsInteger(), 0);
         QVERIFY(!ds.FieldByName("Copys")->AsBoolean());
         QCOMPARE(ds.FieldByName("Made")->AsDateTime(), At(2020, 1, 5));
@@ -796,7 +794,7 @@ private slots:
         QVERIFY(!ds.FieldByName("Made")->AsDateTime().isValid());
         QCOMPARE(ds.FieldByName("Price")->AsFloat(), 12.5);
         QCOMPARE(ErrorOf([&] { ds.FieldByName("Code")->AsFloat(); }),
-                 QStringLiteral("'A1' is not a valid floating point value"));
+                 QStringLiteral("'A1' 不是有效的浮点数"));
         QVERIFY(ds.FieldByName("Done")->AsBoolean());
     }
 
@@ -900,6 +898,46 @@ private slots:
         ds.DisableControls();
         ds.EnableControls();
         QCOMPARE(reset.size(), 1); // nothing happened in between
+    }
+
+    // Document sizes pass 2 GiB: a 64-bit field holds, shows, orders, filters and finds them.
+    void largeIntegersKeepTheirValue()
+    {
+        TDataSet ds;
+        ds.AddField(FieldKind::String, "Code");
+        TField *size = ds.AddField(FieldKind::LargeInt, "Size");
+        TDataSetModel model(&ds);
+        const QVariant null;
+        const std::vector<std::vector<QVariant>> rows = {
+            {"3G", qlonglong(3221225472)}, {"5T", "5497558138880"}, {"1K", 1024}, {"none", null},
+            {"2G", 2147483648.0},
+        };
+        ds.BeginLoad();
+        for (const std::vector<QVariant> &row : rows)
+            ds.LoadRow(row.data());
+        ds.EndLoad();
+
+        QCOMPARE(Texts(ds, "Size"), (QStringList{"3221225472", "5497558138880", "1024", "", "2147483648"}));
+        QCOMPARE(ds.ValueAt(1, 1), QVariant(qlonglong(5497558138880)));
+        QCOMPARE(ds.ValueAt(2, 1).typeId(), int(QMetaType::LongLong));
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("3221225472"));
+        QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+
+        ds.SetSort("Size DESC");
+        QCOMPARE(Codes(ds), (QStringList{"5T", "3G", "2G", "1K", "none"}));
+        ds.SetFilter("Size > 2147483647 and Size < 5e12");
+        ds.SetFiltered(true);
+        QCOMPARE(Codes(ds), (QStringList{"3G", "2G"}));
+        ds.SetFiltered(false);
+
+        QVERIFY(ds.Locate("Size", "5497558138880"));
+        QCOMPARE(size->AsLargeInt(), qint64(5497558138880));
+        QCOMPARE(ErrorOf([&] { size->AsInteger(); }), QStringLiteral("'5497558138880' 不是有效的整数"));
+        ds.Edit();
+        size->SetAsLargeInt(qint64(1) << 50);
+        ds.Post();
+        QCOMPARE(size->DisplayText(), QStringLiteral("1125899906842624"));
     }
 
     void modelFollowsTheDataSet()

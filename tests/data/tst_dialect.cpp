@@ -69,6 +69,34 @@ private slots:
         QCOMPARE(out.paramNames, params);
     }
 
+    // What a search value becomes inside a LIKE pattern's quotes.
+    void likeText_data()
+    {
+        QTest::addColumn<SqlEngine>("engine");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        const SqlEngine S = SqlEngine::SQLite;
+        const SqlEngine P = SqlEngine::PostgreSQL;
+        const QString nul = QString(QChar(0));
+        QTest::newRow("quote, sqlite") << S << "O'Brien"
+                                       << "O''Brien";
+        QTest::newRow("backslash, sqlite") << S << "C:\\a"
+                                           << "C:\\a";
+        QTest::newRow("backslash, pg") << P << "C:\\a"
+                                       << "C:\\\\a";
+        QTest::newRow("NUL, sqlite") << S << QStringLiteral("合") + nul + QStringLiteral("同") << "合同";
+        QTest::newRow("NUL and quote, pg") << P << nul + QStringLiteral("'") + nul << "''";
+    }
+    void likeText()
+    {
+        QFETCH(SqlEngine, engine);
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        SqlDialect dialect;
+        dialect.engine = engine;
+        QCOMPARE(dialect.LikeText(value), expected);
+    }
+
     void connectionKinds_data()
     {
         QTest::addColumn<QString>("connection");

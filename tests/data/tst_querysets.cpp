@@ -6,10 +6,12 @@
 #include "TestMain.h"
 
 #include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
-const QString ClosedError = QStringLiteral("Cannot perform this operation on a closed dataset");
+const QString ClosedError = QStringLiteral("数据集已关闭,不能执行此操作");
 
 void AddCata(int id, const QString &name)
 {
@@ -51,7 +53,6 @@ private slots:
         TField *name =
             catas.AddField(FieldKind::WideString, QStringLiteral("Name"), 30, true, QStringLiteral("名称"));
         QCOMPARE(name->DisplayWidth(), 75);
-        QCOMPARE(name->Size(), 30);
         QCOMPARE(name->DisplayLabel(), QStringLiteral("名称"));
         QVERIFY(!id->Visible());
 
@@ -103,6 +104,64 @@ private slots:
         SharedRecordSet->Open(QStringLiteral("select Id, Name from catas where Id=2"));
         QCOMPARE(SharedRecordSet->DataSet()->FieldByName(QStringLiteral("name"))->AsString(),
                  QStringLiteral("b"));
+    }
+
+    // The size a list field is declared with is the width it was laid out for: texts longer
+    // than that, in short-text and in undeclared sizes alike, are read, shown and kept whole.
+    void listsKeepLongTextsWhole_data() { TestDb::AddEngineRows(); }
+    void listsKeepLongTextsWhole()
+    {
+        QFETCH(QString, engine);
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_sets_long")))
+            return;
+        const QString name = QStringLiteral("关于档案室搬迁后各类案卷重新编号与上架的通知").repeated(3);
+        QVERIFY(name.size() > 60);
+        AddCata(1, name);
+
+        TQuerySet list;
+        TField *shown = list.AddField(FieldKind::WideString, QStringLiteral("Name"), 30, true, QString());
+        TField *code = list.AddField(FieldKind::String, QStringLiteral("Code"), -1, true, QString());
+        QCOMPARE(list.Open(QStringLiteral("select Name, Code from catas")), 1);
+        QCOMPARE(shown->AsString(), name);
+        QCOMPARE(list.DataSet()->DisplayTextAt(0, shown->Index()), name);
+        // A value written into the cached row comes back whole as well.
+        const QString longer = name + QStringLiteral("(补充)");
+        list.DataSet()->Edit();
+        shown->SetAsString(longer);
+        code->SetAsString(longer);
+        list.DataSet()->Post();
+        QCOMPARE(shown->AsString(), longer);
+        QCOMPARE(code->AsString(), longer);
+
+        TRecordSet records;
+        TField *recorded = records.AddField(FieldKind::String, QStringLiteral("Name"), 10, true, QString());
+        QCOMPARE(records.Open(QStringLiteral("select Name from catas")), 1);
+        QCOMPARE(recorded->AsString(), name);
+    }
+
+    // A reload is a close and a reopen: when the reopen fails the old rows are gone, and the
+    // error reaches the caller.
+    void failedReloadLeavesTheListClosed_data() { TestDb::AddEngineRows(); }
+    void failedReloadLeavesTheListClosed()
+    {
+        QFETCH(QString, engine);
+        if (!TestDb::OpenFresh(engine, QStringLiteral("pz_sets_reload")))
+            return;
+        AddCata(1, QStringLiteral("a"));
+        TQuerySet list;
+        TField *id = list.AddField(FieldKind::Integer, QStringLiteral("Id"), -1, false, QString());
+        list.AddField(FieldKind::WideString, QStringLiteral("Name"), 30, true, QString());
+        QCOMPARE(list.Open(QStringLiteral("select Id, Name from catas")), 1);
+        // Statements of the program are prepared, which PostgreSQL refuses for a drop.
+        QSqlQuery drop(Database->Connection());
+        QVERIFY2(drop.exec(QStringLiteral("drop table catas")), qPrintable(drop.lastError().text()));
+
+        ScriptedPrompter prompts;
+        QSignalSpy resets(list.DataSet(), &TDataSet::DataReset);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, list.Reload(id));
+        QVERIFY(!list.DataSet()->Active());
+        QCOMPARE(resets.count(), 1);
+        QVERIFY(prompts.Texts().isEmpty());
     }
 
     void sqlErrorBox_data() { TestDb::AddEngineRows(); }

@@ -33,6 +33,11 @@ RArchive MakeArchive(const QVariant &cataId, const QString &code, const QString 
     return archive;
 }
 
+QString WithNul(const char *before, const char *after)
+{
+    return QString::fromUtf8(before) + QChar(0) + QString::fromUtf8(after);
+}
+
 // Categories A(B(C)), D and E, whose code 11. must not count as below 1.; archives with values
 // that exercise every match kind, quotes among them.
 void Populate()
@@ -139,6 +144,8 @@ private slots:
                                       << " where a.Name like '% and %' and a.Security='s'";
             row("placeholders inside a value")
                 << Cond({{"Name", "%s%d%%"}}) << " where a.Name like '%%s%d%%%'";
+            row("NUL dropped") << Cond({{"Name", WithNul("a", "b")}, {"Arcman", WithNul("c", "d")}})
+                               << " where a.Name like '%ab%' and a.Arcman='cd'";
         }
     }
     void statement()
@@ -204,6 +211,10 @@ private slots:
             row("category 1.' or '1'='1") << Cond({{"CataCode", "1.' or '1'='1"}}) << QList<int>{};
             row("department ' or 'a'<>'") << Cond({{"Arcdept", "' or 'a'<>'"}}) << QList<int>{};
             row("lone quote") << Cond({{"Code", "'"}}) << QList<int>{};
+            // A NUL pasted with the text is no part of what is searched for.
+            row("name with NUL") << Cond({{"Name", WithNul("报", "告")}}) << QList<int>{1};
+            row("person with NUL") << Cond({{"Arcman", WithNul("张", "三")}}) << QList<int>{1};
+            row("keyword with NUL") << Cond({{"Keyword", WithNul("一", "号")}}) << QList<int>{1, 3};
         }
     }
     void search()

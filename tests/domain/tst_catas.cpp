@@ -96,7 +96,6 @@ private slots:
 
         TCataSet set;
         QCOMPARE(set.CodeFld()->DisplayLabel(), QStringLiteral("编码"));
-        QCOMPARE(set.PathFld()->Size(), 250);
         QVERIFY(!set.IdFld()->Visible());
         set.LoadAll();
         QStringList seen;
@@ -112,6 +111,14 @@ private slots:
         }
         QCOMPARE(seen, (QStringList{QStringLiteral("A/2/1/0/1."), QStringLiteral("B/3/2/1/1.2."),
                                     QStringLiteral("C/1/3/2/1.2.3.")}));
+
+        // The tree writes each full name into the row; a deep tree's name stays whole.
+        const QString deepPath = QStringLiteral("档案/文书/合同/").repeated(30);
+        set.DataSet()->Last();
+        set.DataSet()->Edit();
+        set.PathFld()->SetAsString(deepPath);
+        set.DataSet()->Post();
+        QCOMPARE(set.ReadCata().Path, deepPath);
 
         set.DataSet()->First();
         RCata a = set.ReadCata();

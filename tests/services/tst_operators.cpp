@@ -35,7 +35,7 @@ QString PlainTextInTable()
     rows.Open(QStringLiteral("select LoginId, [Password] from operator"));
     for (rows.DataSet()->First(); !rows.DataSet()->Eof(); rows.DataSet()->Next()) {
         const QString stored = rows.DataSet()->Field(1)->AsString();
-        if (!stored.isEmpty() && !stored.startsWith(DigestPrefix))
+        if (Passwords::IsPlainText(stored))
             return rows.DataSet()->Field(0)->AsString() + QStringLiteral(": ") + stored;
     }
     return {};
@@ -341,6 +341,8 @@ private slots:
         for (const char *engine : {"sqlite", "postgresql"}) {
             QTest::addRow("%s, letters", engine) << QString::fromLatin1(engine) << "plain1";
             QTest::addRow("%s, Chinese", engine) << QString::fromLatin1(engine) << "中文密码";
+            QTest::addRow("%s, digest prefix", engine)
+                << QString::fromLatin1(engine) << "pbkdf2-sha256$1000$mysecret";
         }
     }
     void plainTextRowsAreRewrittenOnLogin()
@@ -360,7 +362,7 @@ private slots:
 
         QVERIFY(op.CheckPasswd(plain));
         const QString rewritten = StoredPasswd(QStringLiteral("old"));
-        QVERIFY2(rewritten.startsWith(DigestPrefix), qPrintable(rewritten));
+        QVERIFY2(rewritten != plain && Passwords::IsDigest(rewritten), qPrintable(rewritten));
         QCOMPARE(op.Password, rewritten);
         QCOMPARE(PlainTextInTable(), QString());
 
@@ -373,21 +375,45 @@ private slots:
         QCOMPARE(StoredPasswd(QStringLiteral("old")), rewritten);
     }
 
-    void malformedDigestsMatchNothing_data()
+    // Only the whole shape of a digest makes one: a password kept as typed that merely begins
+    // with the prefix is still that password.
+    void prefixAloneMakesNoDigest_data()
     {
         QTest::addColumn<QString>("stored");
+        const QString salt = QStringLiteral("c2FsdHNhbHRzYWx0c2FsdA=="); // 16 bytes
+        const QString digest = QString(43, QLatin1Char('A')) + QLatin1Char('=');
         QTest::newRow("prefix only") << "pbkdf2-sha256$";
-        QTest::newRow("missing digest") << "pbkdf2-sha256$1000$c2FsdHNhbHRzYWx0c2FsdA==";
-        QTest::newRow("zero iterations") << "pbkdf2-sha256$0$c2FsdA==$AAAA";
+        QTest::newRow("missing digest") << "pbkdf2-sha256$1000$" + salt;
+        QTest::newRow("zero iterations") << "pbkdf2-sha256$0$" + salt + "$" + digest;
+        QTest::newRow("count too high") << "pbkdf2-sha256$99999999$" + salt + "$" + digest;
         QTest::newRow("not base64") << "pbkdf2-sha256$1000$***$###";
-        QTest::newRow("short digest") << "pbkdf2-sha256$1000$c2FsdA==$AAAA";
+        QTest::newRow("short salt") << "pbkdf2-sha256$1000$c2FsdA==$" + digest;
+        QTest::newRow("short digest") << "pbkdf2-sha256$1000$" + salt + "$AAAA";
+        QTest::newRow("trailing text") << "pbkdf2-sha256$1000$" + salt + "$" + digest + "x";
     }
-    void malformedDigestsMatchNothing()
+    void prefixAloneMakesNoDigest()
     {
         QFETCH(QString, stored);
-        QVERIFY(!Passwords::Matches(stored, stored));
+        QVERIFY(!Passwords::IsDigest(stored));
+        QVERIFY(Passwords::IsPlainText(stored));
+        QVERIFY(Passwords::Matches(stored, stored));
+        QVERIFY(!Passwords::Matches(stored, stored + QStringLiteral("x")));
         QVERIFY(!Passwords::Matches(stored, QString()));
-        QVERIFY(!Passwords::IsPlainText(stored));
+    }
+
+    void digestShape()
+    {
+        const QString stored = Passwords::StoredForm(QStringLiteral("机密"));
+        QVERIFY(Passwords::IsDigest(stored));
+        QVERIFY(Passwords::Matches(stored, QStringLiteral("机密")));
+        // Well formed but made from another password: a digest that matches nothing typed,
+        // its own text included.
+        QString other = stored;
+        const qsizetype at = other.size() - 10;
+        other[at] = other[at] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+        QVERIFY(Passwords::IsDigest(other));
+        QVERIFY(!Passwords::Matches(other, QStringLiteral("机密")));
+        QVERIFY(!Passwords::Matches(other, other));
     }
 
     void passwordChange_data() { TestDb::AddEngineRows(); }
