@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -40,6 +41,19 @@ QPixmap HeadingPicture(const QSize &size)
     }
     return picture;
 }
+
+// The look of the desktop, except that each typed character of a password shows as '*'.
+class TPasswordStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 } // namespace
 
 TLoginFrm::TLoginFrm(QWidget *owner) : TADlgFrm(owner)
@@ -80,6 +94,10 @@ TLoginFrm::TLoginFrm(QWidget *owner) : TADlgFrm(owner)
     edtLoginId1->setMinimumWidth(200);
     edtPassword1 = Form::Named(new QLineEdit, QStringLiteral("edtPassword1"));
     edtPassword1->setEchoMode(QLineEdit::Password);
+    // A widget does not own its style; the dialog does, and outlives the box.
+    auto *passwordStyle = new TPasswordStyle;
+    passwordStyle->setParent(this);
+    edtPassword1->setStyle(passwordStyle);
 
     auto *fields = new QGridLayout;
     fields->setContentsMargins(29, 16, 40, 12);

@@ -441,6 +441,9 @@ void TmainFrm::AddTab(const QString &caption, TTabHandler handler)
     m_tabHandlers.append(std::move(handler));
     const QSignalBlocker quiet(TabBar2);
     TabBar2->addTab(caption);
+    // A hidden tab bar does not tell its layout that a tab made it higher; the layout would
+    // keep the height it measured without tabs, none at all, until something else changed.
+    TabBar2->updateGeometry();
 }
 
 void TmainFrm::TabControl2Change()

@@ -38,7 +38,8 @@ void RequireRight(int rightNo)
 
 // ---- header pieces ----
 
-// The title row; in TpzDBGrid it draws the sort marks of the title clicks.
+// The title row; in TpzDBGrid it draws the sort marks of the title clicks. A marked title
+// keeps its caption clear of the mark: the caption is laid out in the room left of it.
 class TGridHeader : public QHeaderView
 {
 public:
@@ -46,39 +47,92 @@ public:
     TpzDBGrid *MarkSource = nullptr;
 
 protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+        size.rwidth() += MarkRoom(logicalIndex);
+        return size;
+    }
+
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
     {
-        painter->save();
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        painter->restore();
-        if (!MarkSource)
-            return;
-        const auto &marks = MarkSource->m_marks;
-        for (int i = 0; i < marks.size(); ++i) {
-            if (marks[i].first != logicalIndex)
-                continue;
-            const int x = rect.right() - 10;
-            const int y = rect.center().y();
-            QPolygon arrow;
-            if (marks[i].second)
-                arrow << QPoint(x - 4, y - 2) << QPoint(x + 4, y - 2) << QPoint(x, y + 3);
-            else
-                arrow << QPoint(x - 4, y + 2) << QPoint(x + 4, y + 2) << QPoint(x, y - 3);
+        const int mark = MarkOf(logicalIndex);
+        if (mark < 0 || !rect.isValid()) {
             painter->save();
-            painter->setRenderHint(QPainter::Antialiasing);
-            painter->setBrush(palette().color(QPalette::WindowText));
-            painter->setPen(Qt::NoPen);
-            painter->drawPolygon(arrow);
-            if (marks.size() > 1) {
-                QFont small = painter->font();
-                small.setPixelSize(8);
-                painter->setFont(small);
-                painter->setPen(palette().color(QPalette::WindowText));
-                painter->drawText(QRect(x - 16, rect.top(), 10, rect.height()), Qt::AlignCenter,
-                                  QString::number(i + 1));
-            }
+            QHeaderView::paintSection(painter, rect, logicalIndex);
             painter->restore();
+            return;
         }
+        PaintMarkedSection(painter, rect, logicalIndex);
+        PaintMark(painter, rect, mark);
+    }
+
+private:
+    // The place of the section's column among the marks, or -1 when it carries none.
+    int MarkOf(int logicalIndex) const
+    {
+        if (!MarkSource)
+            return -1;
+        const auto &marks = MarkSource->m_marks;
+        for (int i = 0; i < marks.size(); ++i)
+            if (marks[i].first == logicalIndex)
+                return i;
+        return -1;
+    }
+
+    // The width at the right of a marked title that its mark takes: the arrow, and before it
+    // the mark's number when several columns are marked.
+    int MarkRoom(int logicalIndex) const
+    {
+        if (MarkOf(logicalIndex) < 0)
+            return 0;
+        return MarkSource->m_marks.size() > 1 ? 28 : 16;
+    }
+
+    void PaintMarkedSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+    {
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, logicalIndex);
+        option.rect = rect;
+        QStyleOptionHeaderV2 caption = option;
+        caption.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
+        caption.rect.setRight(std::min(caption.rect.right(), rect.right() - MarkRoom(logicalIndex)));
+        const QString text =
+            model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+        caption.text = caption.fontMetrics.elidedText(text, textElideMode(), caption.rect.width());
+        painter->save();
+        painter->setClipRect(rect);
+        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+        if (caption.rect.width() > 0)
+            style()->drawControl(QStyle::CE_HeaderLabel, &caption, painter, this);
+        painter->restore();
+    }
+
+    void PaintMark(QPainter *painter, const QRect &rect, int mark) const
+    {
+        const auto &marks = MarkSource->m_marks;
+        const int x = rect.right() - 10;
+        const int y = rect.center().y();
+        QPolygon arrow;
+        if (marks[mark].second)
+            arrow << QPoint(x - 4, y - 2) << QPoint(x + 4, y - 2) << QPoint(x, y + 3);
+        else
+            arrow << QPoint(x - 4, y + 2) << QPoint(x + 4, y + 2) << QPoint(x, y - 3);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setBrush(palette().color(QPalette::WindowText));
+        painter->setPen(Qt::NoPen);
+        painter->drawPolygon(arrow);
+        if (marks.size() > 1) {
+            QFont small = painter->font();
+            small.setPixelSize(8);
+            painter->setFont(small);
+            painter->setPen(palette().color(QPalette::WindowText));
+            painter->drawText(QRect(x - 16, rect.top(), 10, rect.height()), Qt::AlignCenter,
+                              QString::number(mark + 1));
+        }
+        painter->restore();
     }
 };
 
@@ -111,12 +165,12 @@ private:
     QTableView *m_view;
 };
 
-// Cream fill of the even rows that are not selected.
+// Cream fill of the rows the grid names, unless they are selected.
 class TGridDelegate : public QStyledItemDelegate
 {
 public:
-    TGridDelegate(QObject *parent, std::function<bool()> cream)
-        : QStyledItemDelegate(parent), m_cream(std::move(cream))
+    TGridDelegate(QObject *parent, std::function<bool(int row)> creamAt)
+        : QStyledItemDelegate(parent), m_creamAt(std::move(creamAt))
     {
     }
 
@@ -124,12 +178,12 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        if (m_cream() && !(option->state & QStyle::State_Selected) && index.row() % 2 == 0)
+        if (!(option->state & QStyle::State_Selected) && m_creamAt(index.row()))
             option->backgroundBrush = GridCream;
     }
 
 private:
-    std::function<bool()> m_cream;
+    std::function<bool(int row)> m_creamAt;
 };
 
 // ---- data source ----
@@ -154,7 +208,7 @@ TpzGridBase::TpzGridBase(QWidget *owner)
     setVerticalHeader(m_indicator);
     m_header->setSectionsMovable(true);
     m_header->setHighlightSections(false);
-    setItemDelegate(new TGridDelegate(this, [this] { return CreamRows(); }));
+    setItemDelegate(new TGridDelegate(this, [this](int row) { return CreamAt(row); }));
     setEditTriggers(NoEditTriggers);
     setSortingEnabled(false);
     setWordWrap(false);
@@ -227,7 +281,16 @@ void TpzGridBase::AttachModel()
     QAbstractItemModel *oldModel = m_model;
     QItemSelectionModel *oldSelection = selectionModel();
     m_model = new TDataSetModel(dataSet, this);
+    // While a record is removed the data set has already chosen the record that follows as
+    // current; the view and its selection model would move the current row on their own
+    // while the rows shift, and that move must not reach the data set. Connected before the
+    // view takes the model, so the flag is up before the view reacts, and cleared after.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_removingRows = true; });
     setModel(m_model);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
+        m_removingRows = false;
+        SyncCurrentFromDataSet();
+    });
     if (oldSelection)
         oldSelection->deleteLater();
     if (oldModel)
@@ -327,7 +390,7 @@ void TpzGridBase::currentChanged(const QModelIndex &current, const QModelIndex &
     if (current.row() != previous.row())
         m_indicator->viewport()->update();
     TDataSet *dataSet = DataSet();
-    if (m_syncing || !current.isValid() || !dataSet || !dataSet->Active() ||
+    if (m_syncing || m_removingRows || !current.isValid() || !dataSet || !dataSet->Active() ||
         current.row() == dataSet->RecNo())
         return;
     m_syncing = true;
@@ -350,6 +413,17 @@ bool TpzGridBase::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QTableView::eventFilter(watched, event);
+}
+
+bool TpzGridBase::CreamAt(int row) const
+{
+    if (!CreamRows())
+        return false;
+    // The colour belongs to the record: it follows the order the records were loaded in, so a
+    // sort moves each record with its colour.
+    const TDataSet *dataSet = DataSet();
+    const int loaded = dataSet && dataSet->Active() ? dataSet->PhysicalRow(row) : row;
+    return loaded >= 0 && loaded % 2 == 0;
 }
 
 bool TpzGridBase::IndicatorVisible() const

@@ -6,8 +6,8 @@
 //
 // TpzDBGrid serves the lending query and the import wizard: several rows may be selected,
 // title clicks sort by one or more columns, and arrow keys move record by record.
-// TpzGridcx serves the main window: one record at a time, a numbered row indicator, cream
-// even rows, and events for the hosting screen.
+// TpzGridcx serves the main window: one record at a time, a numbered row indicator, every
+// other record in cream, and events for the hosting screen.
 
 #include "ColumnChooser.h"
 #include "GridLayout.h"
@@ -141,6 +141,8 @@ protected:
     void SyncCurrentFromDataSet();
     QModelIndex ModelIndexAt(int row, int preferredColumn) const;
     virtual bool CreamRows() const { return false; }
+    // Whether the view's row is filled cream (see GridCream).
+    bool CreamAt(int row) const;
 
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -170,6 +172,7 @@ private:
     QList<QMetaObject::Connection> m_setConnections;
     QList<Column> m_columns;
     bool m_syncing = false;
+    bool m_removingRows = false;
     int m_tag = 0;
     std::unique_ptr<TpzPopupMenu> m_popup;
     QAction *m_itemExcel = nullptr;
@@ -269,5 +272,6 @@ private:
     TProcedureObject m_batchProc;
 };
 
-// The cream of the even rows of the main window's grids.
+// The cream of every other record of the main window's grids, counted in the order the
+// records were loaded.
 inline const QColor GridCream(255, 251, 240);

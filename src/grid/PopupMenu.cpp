@@ -4,6 +4,14 @@
 
 #include <QAction>
 
+namespace {
+// The caption that asks for a separator.
+bool IsSeparatorCaption(const QString &caption)
+{
+    return caption == QLatin1String("-");
+}
+} // namespace
+
 TpzPopupMenu::TpzPopupMenu(QWidget *parent) : QMenu(parent) {}
 
 void TpzPopupMenu::InsertAt(QMenu *menu, QAction *action, int index)
@@ -23,9 +31,9 @@ QAction *TpzPopupMenu::AddAction(QAction *action, int index, QMenu *parent)
 
 QAction *TpzPopupMenu::AddItem(const QString &caption, bool atTop, std::function<void()> onClick)
 {
+    if (IsSeparatorCaption(caption))
+        return AddSeparator(atTop ? 0 : -1);
     auto *item = new QAction(caption, this);
-    if (caption == QLatin1String("-"))
-        item->setSeparator(true);
     if (onClick)
         connect(item, &QAction::triggered, this, [onClick = std::move(onClick)] { Guard(onClick); });
     InsertAt(this, item, atTop ? 0 : -1);
@@ -34,7 +42,8 @@ QAction *TpzPopupMenu::AddItem(const QString &caption, bool atTop, std::function
 
 QAction *TpzPopupMenu::AddSeparator(int index, QMenu *parent)
 {
-    auto *item = new QAction(QStringLiteral("-"), this);
+    // Without a caption: a separator with one is drawn as a titled section, caption and all.
+    auto *item = new QAction(this);
     item->setSeparator(true);
     InsertAt(parent ? parent : this, item, index);
     return item;
@@ -53,8 +62,9 @@ void TpzPopupMenu::ClearItems()
 
 QAction *TpzPopupMenu::ItemByCaption(const QString &caption) const
 {
+    const bool separator = IsSeparatorCaption(caption);
     for (QAction *item : actions())
-        if (item->text() == caption)
+        if (separator ? item->isSeparator() : !item->isSeparator() && item->text() == caption)
             return item;
     return nullptr;
 }

@@ -16,12 +16,13 @@ public:
     // the action's) at `index` among the items of `parent` (the menu itself when null);
     // -1 or an index past the end appends.
     QAction *AddAction(QAction *action, int index = -1, QMenu *parent = nullptr);
-    // A new item owned by the menu; the caption "-" makes a separator.
+    // A new item owned by the menu; the caption "-" makes a separator. Separators carry no
+    // caption of their own.
     QAction *AddItem(const QString &caption, bool atTop, std::function<void()> onClick);
     QAction *AddSeparator(int index = -1, QMenu *parent = nullptr);
     // Removes every top-level item, the last first; items the menu created are freed.
     void ClearItems();
-    // The top-level item with the caption (separators have the caption "-"), or null.
+    // The top-level item with the caption ("-": the first separator), or null.
     QAction *ItemByCaption(const QString &caption) const;
 
 private:

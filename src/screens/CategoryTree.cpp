@@ -263,11 +263,19 @@ bool TTreeView::SelectByCode(const QString &code)
     return false;
 }
 
+QTreeWidgetItem *TTreeView::Selected() const
+{
+    QTreeWidgetItem *node = currentItem();
+    return node && node->isSelected() ? node : nullptr;
+}
+
 void TTreeView::SetSelected(QTreeWidgetItem *node)
 {
     setCurrentItem(node);
     if (node)
         scrollToItem(node);
+    else
+        clearSelection();
 }
 
 void TTreeView::ClearNodes(QTreeWidgetItem *node)
@@ -293,7 +301,7 @@ void TTreeView::SelectedCata(RCata &cata) const
 
 RCata *TTreeView::SelectedData() const
 {
-    return NodeData(currentItem());
+    return NodeData(Selected());
 }
 
 QList<QTreeWidgetItem *> TTreeView::Nodes() const

@@ -84,7 +84,10 @@ public:
     // name is blank: that node is selected and the warning has been shown.
     bool Flatten(RCatas &list);
 
-    QTreeWidgetItem *Selected() const { return currentItem(); }
+    // The selected node: the current node when it is highlighted, else null. Taking the focus
+    // makes a node current without highlighting it, and that node is not selected.
+    QTreeWidgetItem *Selected() const;
+    // Makes the node current and highlights it; null leaves nothing selected.
     void SetSelected(QTreeWidgetItem *node);
     // The record a node owns; null for a node that is not a category node.
     static RCata *NodeData(QTreeWidgetItem *node);

@@ -6,6 +6,7 @@
 #include "Prompter.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -16,7 +17,6 @@
 namespace {
 const QColor Aqua(0, 255, 255);
 const QColor Yellow(255, 255, 0);
-const QColor White(255, 255, 255);
 
 QString Quoted(const QString &text)
 {
@@ -51,6 +51,26 @@ bool ReadDouble(const QString &text, double &value)
     return ok && std::isfinite(value);
 }
 } // namespace
+
+// ---- focus tint ----
+
+void TFocusTint::Enter(QWidget *box, const QColor &tint)
+{
+    // A box may get the focus twice without losing it in between: a window that is shown
+    // and then activated gives it once for each. Only the first time finds the box's own
+    // colour; the second would find the tint.
+    if (!m_remembered.isValid())
+        m_remembered = box->palette().color(QPalette::Base);
+    SetBackground(box, tint);
+}
+
+void TFocusTint::Leave(QWidget *box)
+{
+    if (!m_remembered.isValid())
+        return;
+    SetBackground(box, m_remembered);
+    m_remembered = QColor();
+}
 
 // ---- conversions and key filter ----
 
@@ -178,13 +198,13 @@ QVariant EditTextToVariant(TEditType type, const QString &text)
     case etNumber: {
         double value = 0;
         if (!ReadDouble(text, value))
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+            throw EConvertError(QStringLiteral("'%1' 不是有效的数值").arg(text));
         return value;
     }
     case etInteger: {
         int value = 0;
         if (!ReadInteger(text, value))
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+            throw EConvertError(QStringLiteral("'%1' 不是有效的整数").arg(text));
         return value;
     }
     case etFree:
@@ -318,16 +338,14 @@ void TpzEdit::SetAlignment(Qt::Alignment alignment)
 
 void TpzEdit::focusInEvent(QFocusEvent *event)
 {
-    m_colorBeforeFocus = palette().color(QPalette::Base);
     if (!m_parentColor)
-        SetBackground(this, isReadOnly() ? m_colorOnReadOnly : m_colorOnEnter);
+        m_tint.Enter(this, isReadOnly() ? m_colorOnReadOnly : m_colorOnEnter);
     QLineEdit::focusInEvent(event);
 }
 
 void TpzEdit::focusOutEvent(QFocusEvent *event)
 {
-    if (m_colorBeforeFocus.isValid())
-        SetBackground(this, m_colorBeforeFocus);
+    m_tint.Leave(this);
     QLineEdit::focusOutEvent(event);
 }
 
@@ -382,13 +400,13 @@ void TpzComboBox::SetText(const QString &text)
 
 void TpzComboBox::focusInEvent(QFocusEvent *event)
 {
-    SetBackground(this, Aqua);
+    m_tint.Enter(this, Aqua);
     QComboBox::focusInEvent(event);
 }
 
 void TpzComboBox::focusOutEvent(QFocusEvent *event)
 {
-    SetBackground(this, White);
+    m_tint.Leave(this);
     QComboBox::focusOutEvent(event);
 }
 
@@ -419,13 +437,13 @@ TpzMemo::TpzMemo(QWidget *parent)
 
 void TpzMemo::focusInEvent(QFocusEvent *event)
 {
-    SetBackground(this, isReadOnly() ? Yellow : Aqua);
+    m_tint.Enter(this, isReadOnly() ? Yellow : Aqua);
     QPlainTextEdit::focusInEvent(event);
 }
 
 void TpzMemo::focusOutEvent(QFocusEvent *event)
 {
-    SetBackground(this, White);
+    m_tint.Leave(this);
     QPlainTextEdit::focusOutEvent(event);
 }
 
@@ -547,20 +565,56 @@ void TpzDateTimePicker::Clear()
     SetAsDate(QVariant());
 }
 
-void TpzDateTimePicker::Tint(const QColor &color)
-{
-    SetBackground(m_edit, color);
-}
-
 bool TpzDateTimePicker::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit) {
-        if (event->type() == QEvent::FocusIn)
-            Tint(Aqua);
-        else if (event->type() == QEvent::FocusOut)
-            Tint(White);
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            m_sectionFilled = false;
+            m_tint.Enter(m_edit, Aqua);
+            break;
+        case QEvent::FocusOut:
+            m_sectionFilled = false;
+            m_tint.Leave(m_edit);
+            break;
+        case QEvent::KeyPress:
+            if (!m_retyping && TypeKey(static_cast<QKeyEvent *>(event)))
+                return true;
+            break;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TpzDateTimePicker::TypeKey(QKeyEvent *event)
+{
+    const QString typed = event->text();
+    const bool character = typed.size() == 1 && typed[0].isPrint() &&
+                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!character) {
+        m_sectionFilled = false;
+        return false;
+    }
+    if (!typed[0].isDigit()) {
+        // The editor moves on by itself once a part is full; the separator typed after it
+        // would move on once more and skip a part.
+        const bool skip = m_sectionFilled;
+        m_sectionFilled = false;
+        return skip;
+    }
+    // Over a wholly selected text the editor would take a digit for the whole value and
+    // refuse it; typing starts in the first part instead, as over a new date.
+    const auto *text = m_edit->findChild<QLineEdit *>();
+    if (text && !text->text().isEmpty() && text->selectedText() == text->text())
+        m_edit->setSelectedSection(m_edit->sectionAt(0));
+    const int before = m_edit->currentSectionIndex();
+    m_retyping = true;
+    QCoreApplication::sendEvent(m_edit, event);
+    m_retyping = false;
+    m_sectionFilled = m_edit->currentSectionIndex() != before;
+    return true;
 }
 
 // ---- popup menu ----

@@ -20,6 +20,7 @@
 
 class QCheckBox;
 class QDateTimeEdit;
+class QKeyEvent;
 #include "DataSet.h"
 
 enum TEditType { etFree, etNumber, etInteger };
@@ -68,6 +69,18 @@ private:
     Writer m_write;
     bool m_reading = false;
     QList<QMetaObject::Connection> m_connections;
+};
+
+// The focus colour of a box: the box's own colour is remembered as the focus arrives and
+// given back as it leaves, however often it arrives in between.
+class TFocusTint
+{
+public:
+    void Enter(QWidget *box, const QColor &tint);
+    void Leave(QWidget *box);
+
+private:
+    QColor m_remembered; // invalid while the box shows its own colour
 };
 
 class TpzLabel : public QLabel
@@ -129,7 +142,7 @@ private:
     bool m_tabOnEnter = true;
     bool m_parentColor = false;
     TEditType m_editType = etFree;
-    QColor m_colorBeforeFocus;
+    TFocusTint m_tint;
     TFieldLink m_link;
 };
 
@@ -153,6 +166,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    TFocusTint m_tint;
     TFieldLink m_link;
 };
 
@@ -172,6 +186,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    TFocusTint m_tint;
     TFieldLink m_link;
 };
 
@@ -214,11 +229,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void Tint(const QColor &color);
+    // A typed character: gives it to the editor so that a whole date typed over the shown one
+    // lands part by part. True when the key was dealt with here.
+    bool TypeKey(QKeyEvent *event);
 
     QCheckBox *m_check;
     QDateTimeEdit *m_edit;
     bool m_showCheckbox = false;
     Kind m_kind = Kind::Date;
+    TFocusTint m_tint;
+    // The last digit filled a part and the editor moved on to the next one.
+    bool m_sectionFilled = false;
+    bool m_retyping = false;
     TFieldLink m_link;
 };

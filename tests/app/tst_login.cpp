@@ -82,6 +82,21 @@ private slots:
         QCOMPARE(prompts.Dialogs(), QStringList{QStringLiteral("TLoginFrm")});
     }
 
+    // A typed password shows one '*' per character.
+    void passwordShowsStars()
+    {
+        ScriptedPrompter prompts;
+        QString shown;
+        prompts.OnDialog([&](QDialog &base) {
+            auto &dialog = static_cast<TLoginFrm &>(base);
+            QTest::keyClicks(dialog.edtPassword1, QStringLiteral("pw1"));
+            shown = dialog.edtPassword1->displayText();
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!ShowLogin());
+        QCOMPARE(shown, QStringLiteral("***"));
+    }
+
     void credentials_data()
     {
         QTest::addColumn<QString>("loginId");

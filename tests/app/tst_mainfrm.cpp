@@ -420,6 +420,35 @@ private slots:
         QCOMPARE(prompts.Texts(), (QStringList{"\r\n确定要删除记录吗?\t", "\r\n确定要删除记录吗?\t"}));
     }
 
+    // Deleting an archive makes the one after it current (the one before it when it was the
+    // last), and the lending grid shows that archive's lendings.
+    void deleteMovesToNextArchive()
+    {
+        ScriptedPrompter prompts;
+        TmainFrm window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(FocusArchive(window, QStringLiteral("KJ-01")));
+        prompts.Answer(0);
+        window.DeleteAction1->trigger();
+        QCOMPARE(ColumnOf(*window.ArchiveList(), QStringLiteral("Code")),
+                 (QStringList{"WS-01", "TZ-01", "NO-01", "NO-02"}));
+        QCOMPARE(window.ArchiveList()->CodeFld()->AsString(), QStringLiteral("TZ-01"));
+        QCOMPARE(window.ArchiveGrid1->currentIndex().row(), 1);
+        QStringList borrowers = ColumnOf(*window.LendList(), QStringLiteral("Borrower"));
+        borrowers.sort();
+        QStringList expected{QStringLiteral("张三"), QStringLiteral("李四")};
+        expected.sort();
+        QCOMPARE(borrowers, expected);
+
+        QVERIFY(FocusArchive(window, QStringLiteral("NO-02")));
+        prompts.Answer(0);
+        window.DeleteAction1->trigger();
+        QCOMPARE(window.ArchiveList()->CodeFld()->AsString(), QStringLiteral("NO-01"));
+        QCOMPARE(window.ArchiveGrid1->currentIndex().row(), 2);
+        QCOMPARE(ColumnOf(*window.LendList(), QStringLiteral("Borrower")), QStringList());
+    }
+
     // The archive form's lending button lends through the main window's lending list.
     void lendingFromArchiveForm()
     {
@@ -489,6 +518,27 @@ private slots:
         QCOMPARE(ColumnOf(*window.LendList(), QStringLiteral("Borrower")),
                  QStringList{QStringLiteral("王五")});
         QVERIFY(prompts.History().isEmpty());
+    }
+
+    // The lower tab shows its caption above the lending panel, which starts under it.
+    void lowerTabShown()
+    {
+        ScriptedPrompter prompts;
+        TmainFrm window;
+        window.setWindowState(Qt::WindowNoState);
+        window.resize(879, 556);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTabBar *tabs = window.TabBar2;
+        QVERIFY(tabs->isVisible());
+        const QRect tab = tabs->tabRect(0);
+        QVERIFY2(tab.height() >= 20, qPrintable(QString::number(tab.height())));
+        QVERIFY(tabs->height() >= tab.height());
+        QVERIFY(tab.width() >= tabs->fontMetrics().horizontalAdvance(tabs->tabText(0)));
+        const QPoint tabBottom = tabs->mapTo(&window, QPoint(0, tabs->height()));
+        const QPoint gridTop = window.LendGrid1->mapTo(&window, QPoint(0, 0));
+        QVERIFY2(gridTop.y() >= tabBottom.y(),
+                 qPrintable(QStringLiteral("%1 < %2").arg(gridTop.y()).arg(tabBottom.y())));
     }
 
     void categoryToggle()

@@ -137,11 +137,12 @@ void SelectRow(TpzGridBase &grid, int row)
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
+// The captions of a menu's items, "-" for each separator.
 QStringList Captions(const QMenu &menu)
 {
     QStringList captions;
     for (QAction *item : menu.actions())
-        captions << item->text();
+        captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
     return captions;
 }
 
@@ -859,6 +860,75 @@ private slots:
         QCOMPARE(pixelOf(2), GridCream);
         QVERIFY(pixelOf(1) != GridCream);
         QVERIFY(pixelOf(0) != GridCream);
+    }
+
+    // After a sort each record keeps the colour it had: every other record in the order they
+    // were loaded is cream, wherever the sort puts it.
+    void gridcxCreamFollowsRecords()
+    {
+        Sample s;
+        QWidget host;
+        host.resize(600, 300);
+        TpzGridcx cx(nullptr, 1931, &s.ds, &host);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        s.ds.SetSort(QStringLiteral("Code"));
+        // Loaded B2, A1, C3, A1 (Id 4); sorted A1, A1 (Id 4), B2, C3.
+        QCOMPARE(s.Column(QStringLiteral("Code")), (QStringList{"A1", "A1", "B2", "C3"}));
+        s.ds.SetRecNo(0);
+        QTRY_COMPARE(cx.currentIndex().row(), 0);
+        const QImage image = cx.viewport()->grab().toImage();
+        const int x = cx.columnViewportPosition(1) + cx.columnWidth(1) - 3;
+        const auto creamAt = [&](int row) {
+            return QColor(image.pixel(x, cx.rowViewportPosition(row) + 2)) == GridCream;
+        };
+        QVERIFY(!creamAt(1)); // an A1: loaded second or fourth
+        QVERIFY(creamAt(2));  // loaded first
+        QVERIFY(creamAt(3));  // loaded third
+    }
+
+    void deleteMakesNextCurrent_data()
+    {
+        QTest::addColumn<bool>("several"); // TpzDBGrid, where several rows may be selected
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("current");
+        for (const bool several : {false, true}) {
+            const char *grid = several ? "TpzDBGrid" : "TpzGridcx";
+            QTest::addRow("%s, third row", grid) << several << 2 << "R4";
+            QTest::addRow("%s, first row", grid) << several << 0 << "R2";
+            QTest::addRow("%s, last row", grid) << several << 4 << "R4";
+        }
+    }
+    // Deleting the focused record makes the record after it current (the one before it when
+    // it was the last), in the data set and in the grid alike.
+    void deleteMakesNextCurrent()
+    {
+        QFETCH(bool, several);
+        QFETCH(int, row);
+        QFETCH(QString, current);
+        TDataSet ds;
+        ds.AddField(FieldKind::String, QStringLiteral("Code"), 10);
+        ds.BeginLoad();
+        for (int i = 1; i <= 5; ++i) {
+            const QVariant values[] = {QStringLiteral("R%1").arg(i)};
+            ds.LoadRow(values);
+        }
+        ds.EndLoad();
+        std::unique_ptr<TpzGridBase> grid;
+        if (several)
+            grid = std::make_unique<TpzDBGrid>();
+        else
+            grid = std::make_unique<TpzGridcx>();
+        grid->SetDataSet(&ds);
+        grid->resize(400, 300);
+        grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(row, 0)).center());
+        QCOMPARE(ds.RecNo(), row);
+        ds.Delete();
+        QCOMPARE(ds.FieldByName(QStringLiteral("Code"))->AsString(), current);
+        QCOMPARE(grid->currentIndex().row(), ds.RecNo());
     }
 
     void gridcxEvents()

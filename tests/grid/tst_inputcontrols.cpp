@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QDialog>
+#include <QImage>
 #include <QKeyEvent>
 #include <QTest>
 #include <QVBoxLayout>
@@ -238,10 +240,8 @@ private slots:
         QTest::newRow("integer") << etInteger << "12" << QVariant(12) << none;
         QTest::newRow("free") << etFree << "abc" << QVariant(QStringLiteral("abc")) << none;
         // Not the edit box's own messages: the general conversion errors.
-        QTest::newRow("number bad") << etNumber << "x" << QVariant()
-                                    << "'x' is not a valid floating point value";
-        QTest::newRow("integer bad") << etInteger << "1.5" << QVariant()
-                                     << "'1.5' is not a valid integer value";
+        QTest::newRow("number bad") << etNumber << "x" << QVariant() << "'x' 不是有效的数值";
+        QTest::newRow("integer bad") << etInteger << "1.5" << QVariant() << "'1.5' 不是有效的整数";
     }
     void asVariant()
     {
@@ -314,6 +314,43 @@ private slots:
         QCOMPARE(picker.AsDate(), QVariant(QDate::currentDate()));
     }
 
+    void pickerTypedDate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("with dashes") << "2012-05-01" << QDate(2012, 5, 1);
+        QTest::newRow("digits only") << "20120501" << QDate(2012, 5, 1);
+        QTest::newRow("another year") << "1999-12-31" << QDate(1999, 12, 31);
+        QTest::newRow("one-digit parts") << "2012-5-1" << QDate(2012, 5, 1);
+        QTest::newRow("a separator that moves on") << "2012-1-5" << QDate(2012, 1, 5);
+    }
+    // A whole date typed over the selected date takes its place, year and all.
+    void pickerTypedDate()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QDate, date);
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *picker = new TpzDateTimePicker(&window);
+        layout->addWidget(picker);
+        picker->SetAsDate(QDateTime(QDate(2013, 7, 12), QTime()));
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        for (const bool whole : {false, true}) {
+            picker->SetAsDate(QDateTime(QDate(2013, 7, 12), QTime()));
+            picker->Editor()->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(picker->Editor()->hasFocus());
+            if (whole)
+                picker->Editor()->selectAll();
+            TypeText(picker->Editor(), typed);
+            QTest::keyClick(picker->Editor(), Qt::Key_Return);
+            QVERIFY2(picker->AsDate() == QVariant(date),
+                     qPrintable(picker->Editor()->text() + (whole ? " (all selected)" : " (year selected)")));
+            picker->window()->setFocus();
+        }
+    }
+
     void enterMovesFocus()
     {
         FocusWindow w;
@@ -363,6 +400,57 @@ private slots:
         QCOMPARE(w.third->palette().color(QPalette::Base), QColor(255, 255, 255));
     }
 
+    void focusColourComesBack_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("edit box") << 0;
+        QTest::newRow("combo box") << 1;
+        QTest::newRow("memo") << 2;
+        QTest::newRow("date picker") << 3;
+    }
+    // A box focused before its dialog shows gets the focus twice, as the dialog shows and as
+    // it is activated; when the focus leaves, the box shows its own colour again all the same.
+    void focusColourComesBack()
+    {
+        QFETCH(int, kind);
+        QDialog window;
+        auto *layout = new QVBoxLayout(&window);
+        QWidget *box = nullptr;
+        QWidget *coloured = nullptr; // the part that takes the colour
+        switch (kind) {
+        case 0:
+            box = coloured = new TpzEdit(&window);
+            break;
+        case 1:
+            box = coloured = new TpzComboBox(&window);
+            break;
+        case 2:
+            box = coloured = new TpzMemo(&window);
+            break;
+        default: {
+            auto *picker = new TpzDateTimePicker(&window);
+            box = picker;
+            coloured = picker->Editor();
+        }
+        }
+        auto *next = new TpzEdit(&window);
+        layout->addWidget(box);
+        layout->addWidget(next);
+        const QColor own(10, 20, 30);
+        QPalette palette = coloured->palette();
+        palette.setColor(QPalette::Base, own);
+        coloured->setPalette(palette);
+        box->setFocus();
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_VERIFY(box->hasFocus());
+        QCOMPARE(coloured->palette().color(QPalette::Base), QColor(0, 255, 255));
+        next->setFocus();
+        QTRY_VERIFY(next->hasFocus());
+        QCOMPARE(coloured->palette().color(QPalette::Base), own);
+    }
+
     void comboDeleteClears()
     {
         TpzComboBox combo;
@@ -408,6 +496,36 @@ private slots:
         QVERIFY(!picker.Checked());
     }
 
+    // Both ways of asking for a separator give a plain line, no caption on it: the same as
+    // a separator the menu makes itself.
+    void popupSeparators()
+    {
+        TpzPopupMenu menu;
+        menu.AddItem(QStringLiteral("排序"), false, [] {});
+        QAction *byCaption = menu.AddItem(QStringLiteral("-"), false, nullptr);
+        menu.AddItem(QStringLiteral("列选择"), false, [] {});
+        QAction *separator = menu.AddSeparator();
+        menu.AddItem(QStringLiteral("保存表格样式"), false, [] {});
+        QAction *plain = menu.addSeparator();
+        menu.AddItem(QStringLiteral("导出"), false, [] {});
+        menu.popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        const QImage image = menu.grab().toImage();
+        // The pixels of an item, apart from those of the plain separator.
+        const auto differs = [&](QAction *item) {
+            const QRect own = menu.actionGeometry(item);
+            const QRect reference = menu.actionGeometry(plain);
+            if (own.size() != reference.size())
+                return true;
+            return image.copy(own) != image.copy(reference);
+        };
+        for (QAction *item : {byCaption, separator}) {
+            QVERIFY(item->isSeparator());
+            QVERIFY(!differs(item));
+        }
+        menu.close();
+    }
+
     void popupBuilding()
     {
         ScriptedPrompter prompts;
@@ -422,11 +540,10 @@ private slots:
         menu.AddSeparator(0);
         QStringList captions;
         for (QAction *item : menu.actions())
-            captions << item->text();
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
         QCOMPARE(captions, (QStringList{"-", "a", "共享", "b", "-"}));
-        QVERIFY(menu.actions().first()->isSeparator());
-        QVERIFY(menu.actions().last()->isSeparator());
         QVERIFY(!menu.actions()[2]->isEnabled());
+        QCOMPARE(menu.ItemByCaption(QStringLiteral("-")), menu.actions().first());
 
         // Item handlers run under the guard: an error is shown and ends only the command.
         menu.AddItem(QStringLiteral("bad"), false, [] { throw EConvertError(QStringLiteral("坏了")); });

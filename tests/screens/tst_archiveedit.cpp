@@ -558,6 +558,30 @@ private slots:
         QTRY_COMPARE(form.edtNotes1->height(), memoHeight + 100);
     }
 
+    // The code box has the focus as the form opens, in the focus colour; Tab gives it its
+    // own colour back.
+    void firstBoxGivesBackFocusColour()
+    {
+        ScriptedPrompter prompts;
+        TArchiveEditFrm form;
+        form.LoadRecord(Stored(1));
+        const QColor before = form.edtCode1->palette().color(QPalette::Base);
+        bool active = false;
+        QColor focused;
+        QColor left;
+        prompts.OnDialog([&](QDialog &dialog) {
+            active = QTest::qWaitForWindowActive(&dialog);
+            focused = form.edtCode1->hasFocus() ? form.edtCode1->palette().color(QPalette::Base) : QColor();
+            QTest::keyClick(form.edtCode1, Qt::Key_Tab);
+            left = form.edtName1->hasFocus() ? form.edtCode1->palette().color(QPalette::Base) : QColor();
+            return int(QDialog::Rejected);
+        });
+        form.ShowModal();
+        QVERIFY(active);
+        QCOMPARE(focused, form.edtCode1->ColorOnEnter());
+        QCOMPARE(left, before);
+    }
+
     // Tab walks the boxes from the code down to the buttons, passing the read-only ones by.
     // The memo takes Tab as text, so the walk starts once more behind it.
     void tabOrder()

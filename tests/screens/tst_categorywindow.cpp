@@ -233,6 +233,75 @@ private slots:
         QVERIFY(frm->Changed());
     }
 
+    // The settings tree takes the focus as the window opens, which makes its first node
+    // current without highlighting it. Nothing is selected then: deleting offers nothing,
+    // adding files the new category at the top, changing asks for a category first.
+    void settingsWithoutSelection_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("stored");
+        const QStringList sample{"11 A 1 0 1.", "12 B 2 1 1.2.", "13 C 3 2 1.2.3.", "14 D 4 0 4."};
+        QTest::newRow("删除") << "delete" << QStringList() << sample;
+        QTest::newRow("添加") << "add" << QStringList() << (QStringList(sample) << "15 E 5 0 .5.");
+        QTest::newRow("修改") << "modify" << QStringList{"\r\n请选择一个类别再修改\t"} << sample;
+    }
+    void settingsWithoutSelection()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, stored);
+        ScriptedPrompter prompts;
+        const auto frm = TCataRelEditFrm::CreateSettings(nullptr);
+        bool active = false;
+        QString current;
+        bool highlighted = true;
+        prompts.OnDialog([&](QDialog &dialog) {
+            active = QTest::qWaitForWindowActive(&dialog);
+            Uis::TTreeView *tree = frm->TreeView2;
+            current = tree->hasFocus() && tree->currentItem() ? tree->currentItem()->text(0) : QString();
+            highlighted = tree->currentItem() && tree->currentItem()->isSelected();
+            QAction *action = command == QLatin1String("delete") ? frm->actDelete1
+                              : command == QLatin1String("add")  ? frm->actAdd1
+                                                                 : frm->actModify1;
+            action->trigger();
+            dialog.reject();
+            return dialog.result();
+        });
+        QueueEdit(prompts, QStringLiteral("E"), QString());
+        frm->ShowModal();
+        QVERIFY(active);
+        QCOMPARE(current, QStringLiteral("A"));
+        QVERIFY(!highlighted);
+        QCOMPARE(prompts.Texts(), texts);
+        QCOMPARE(Stored(), stored);
+        if (command == QLatin1String("add"))
+            QCOMPARE(NodeNamed(frm->TreeView2, QStringLiteral("E"))->parent(), nullptr);
+    }
+
+    // The name box has the focus as the edit window opens, in the focus colour; Tab gives it
+    // its own colour back.
+    void editNameGivesBackFocusColour()
+    {
+        ScriptedPrompter prompts;
+        const auto frm = TCataRelEditFrm::CreateEdit(nullptr, RCata(), {});
+        const QColor before = frm->edtName1->palette().color(QPalette::Base);
+        bool active = false;
+        QColor focused;
+        QColor left;
+        prompts.OnDialog([&](QDialog &dialog) {
+            active = QTest::qWaitForWindowActive(&dialog);
+            focused = frm->edtName1->hasFocus() ? frm->edtName1->palette().color(QPalette::Base) : QColor();
+            QTest::keyClick(frm->edtName1, Qt::Key_Tab);
+            left = frm->edtName1->hasFocus() ? QColor() : frm->edtName1->palette().color(QPalette::Base);
+            return int(QDialog::Rejected);
+        });
+        frm->ShowModal();
+        QVERIFY(active);
+        QCOMPARE(focused, frm->edtName1->ColorOnEnter());
+        QCOMPARE(left, before);
+    }
+
     void editWindowStaysOpenWhenNotStored()
     {
         ScriptedPrompter prompts;
@@ -438,6 +507,35 @@ private slots:
         QCOMPARE(picked.size(), 2);
         QCOMPARE(picked.last().Id, 13);
         QCOMPARE(picked.last().Code, QStringLiteral("1.2.3."));
+    }
+
+    // The picker's tree takes the focus as it opens; the node that makes current is not
+    // highlighted, so OK has nothing to pick.
+    void pickerOkIgnoresFocusAlone()
+    {
+        ScriptedPrompter prompts;
+        QList<RCata> picked;
+        const auto frm = TCataRelEditFrm::CreatePick(nullptr, [&](const RCata &cata) {
+            picked << cata;
+            return true;
+        });
+        bool active = false;
+        QString current;
+        int afterOk = -1;
+        prompts.OnDialog([&](QDialog &dialog) {
+            active = QTest::qWaitForWindowActive(&dialog);
+            Uis::TTreeView *tree = frm->TreeView3;
+            current = tree->hasFocus() && tree->currentItem() && !tree->currentItem()->isSelected()
+                          ? tree->currentItem()->text(0)
+                          : QString();
+            afterOk = Click(dialog, frm->btnPickOk1);
+            return Click(dialog, frm->btnPickCancel1);
+        });
+        QCOMPARE(frm->ShowModal(), int(QDialog::Rejected));
+        QVERIFY(active);
+        QCOMPARE(current, QStringLiteral("A"));
+        QCOMPARE(afterOk, int(QDialog::Rejected));
+        QVERIFY(picked.isEmpty());
     }
 
     void pickerSettingsRebuildsTree()

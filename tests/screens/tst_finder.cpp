@@ -155,6 +155,29 @@ private slots:
         QCOMPARE(where.Code, QString());
     }
 
+    // The code box has the focus as the finder opens, in the focus colour; Tab takes its
+    // colour back to what it was before.
+    void firstBoxGivesBackFocusColour()
+    {
+        ScriptedPrompter prompts;
+        const auto frm = TFinderFrm::CreateFinder(nullptr, {});
+        const QColor before = frm->edtCode1->palette().color(QPalette::Base);
+        bool active = false;
+        QColor focused;
+        QColor left;
+        prompts.OnDialog([&](QDialog &dialog) {
+            active = QTest::qWaitForWindowActive(&dialog);
+            focused = frm->edtCode1->hasFocus() ? frm->edtCode1->palette().color(QPalette::Base) : QColor();
+            QTest::keyClick(frm->edtCode1, Qt::Key_Tab);
+            left = frm->edtName1->hasFocus() ? frm->edtCode1->palette().color(QPalette::Base) : QColor();
+            return int(QDialog::Rejected);
+        });
+        frm->ShowModal();
+        QVERIFY(active);
+        QCOMPARE(focused, frm->edtCode1->ColorOnEnter());
+        QCOMPARE(left, before);
+    }
+
     void searches_data()
     {
         QTest::addColumn<QString>("field");

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QHeaderView>
+#include <QImage>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -210,6 +212,70 @@ private slots:
         QCOMPARE(Cell(*window, 1, QStringLiteral("ArcName")), QStringLiteral("档案二"));
         QCOMPARE(Cell(*window, 3, QStringLiteral("ArcCode")), QString());
         window->close();
+    }
+
+    // A title clicked for sorting shows its mark clear of its caption, for each column and
+    // with the numbers of a sort by two columns.
+    void sortMarkClearOfCaption()
+    {
+        ScriptedPrompter prompts;
+        QPointer<TLendQryFrm> window = new TLendQryFrm;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTest::mouseClick(window->FindButton, Qt::LeftButton);
+        TpzDBGrid *grid = window->DBGrid1;
+        QHeaderView *header = grid->horizontalHeader();
+        const auto click = [&](int logical) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(logical) + 5, header->height() / 2));
+        };
+        // The dark pixels in the room a mark takes at the right of a title that lie outside
+        // the mark itself: an arrow 9 pixels wide and 7 high, 10 pixels from the right edge,
+        // and before it the mark's number when several columns are marked.
+        const auto strayInk = [&](int logical, bool numbered) {
+            const QImage image = header->viewport()->grab().toImage();
+            const int left = header->sectionViewportPosition(logical);
+            const int right = left + header->sectionSize(logical) - 1;
+            const int middle = (header->height() - 1) / 2;
+            const QRect arrow(right - 14, middle - 3, 9, 7);
+            const QRect number(right - 26, 0, 11, header->height());
+            const int room = numbered ? 28 : 16;
+            QStringList stray;
+            for (int x = std::max(left, right - room + 1); x <= right; ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (qGray(image.pixel(x, y)) < 100 && !arrow.contains(x, y) &&
+                        !(numbered && number.contains(x, y)))
+                        stray << QStringLiteral("%1,%2").arg(x - left).arg(y);
+            return stray;
+        };
+        QList<int> shown;
+        for (int visual = 0; visual < header->count(); ++visual) {
+            const int logical = header->logicalIndex(visual);
+            if (!header->isSectionHidden(logical) && header->sectionViewportPosition(logical) >= 0 &&
+                header->sectionViewportPosition(logical) + header->sectionSize(logical) <=
+                    header->viewport()->width())
+                shown << logical;
+        }
+        QVERIFY(shown.size() >= 2);
+        for (const int logical : shown) {
+            click(logical);
+            QCOMPARE(grid->SortMarks().size(), 1);
+            const QStringList stray = strayInk(logical, false);
+            QVERIFY2(stray.isEmpty(),
+                     qPrintable(header->model()->headerData(logical, Qt::Horizontal).toString() +
+                                QLatin1Char(' ') + stray.join(QLatin1Char(' '))));
+            click(logical);
+            click(logical);
+            QVERIFY(grid->SortMarks().isEmpty());
+        }
+        click(shown[0]);
+        click(shown[1]);
+        for (const int logical : {shown[0], shown[1]}) {
+            const QStringList stray = strayInk(logical, true);
+            QVERIFY2(stray.isEmpty(), qPrintable(stray.join(QLatin1Char(' '))));
+        }
+        window->close();
+        FlushDeletes();
     }
 
     // "重置" clears the conditions and leaves the lendings found on screen.

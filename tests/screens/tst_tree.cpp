@@ -11,6 +11,7 @@
 #include "TestDb.h"
 #include "TestMain.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <optional>
@@ -214,6 +215,33 @@ private slots:
         QCOMPARE(cata.Id, -1);
         QCOMPARE(cata.Name, QStringLiteral("留着"));
         QCOMPARE(tree.SelectedData(), nullptr);
+    }
+
+    // Taking the focus makes the first node current without highlighting it: that node is
+    // not selected. A click then selects the node clicked.
+    void focusSelectsNothing()
+    {
+        Uis::TTreeView tree;
+        tree.LoadCatas(nullptr);
+        tree.show();
+        QApplication::setActiveWindow(&tree);
+        QVERIFY(QTest::qWaitForWindowActive(&tree));
+        tree.setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(tree.hasFocus());
+        QVERIFY(tree.currentItem());
+        QVERIFY(!tree.currentItem()->isSelected());
+        QCOMPARE(tree.Selected(), nullptr);
+        QCOMPARE(tree.SelectedData(), nullptr);
+        RCata cata;
+        cata.Id = 5;
+        tree.SelectedCata(cata);
+        QCOMPARE(cata.Id, -1);
+
+        QTreeWidgetItem *d = NodeNamed(tree, QStringLiteral("D"));
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(d).center());
+        QCOMPARE(Caption(tree.Selected()), QStringLiteral("D"));
+        tree.SelectedCata(cata);
+        QCOMPARE(cata.Id, 14);
     }
 
     void refreshReselects_data()

@@ -7,6 +7,7 @@
 #include "Settings.h"
 #include "TestMain.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -105,6 +106,30 @@ private slots:
                               stored.Zip, stored.Profile}),
                  (QStringList{"崂山档案管理中心", "吴", "1", "", "崂山区", "266100", "第一行\n第二行"}));
         QCOMPARE(Scalar(QStringLiteral("select count(*) from Company")).toInt(), 1);
+    }
+
+    // Tab in the profile moves on to OK and leaves the profile as it was.
+    void tabLeavesProfile()
+    {
+        TCompany company;
+        company.LoadCompany();
+        ScriptedPrompter prompts;
+        bool active = false;
+        QString focused;
+        QString profile;
+        prompts.OnDialog([&](QDialog &base) {
+            auto &dialog = dynamic_cast<TCompanyInfoFrm &>(base);
+            active = QTest::qWaitForWindowActive(&dialog);
+            dialog.MemIntrol1->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(dialog.MemIntrol1, Qt::Key_Tab);
+            focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+            profile = dialog.MemIntrol1->toPlainText();
+            return ClickCancel(dialog);
+        });
+        QVERIFY(!ShowCompanyInfo(company, false));
+        QVERIFY(active);
+        QCOMPARE(focused, QStringLiteral("OkBtn1"));
+        QCOMPARE(profile, QStringLiteral("简介"));
     }
 
     // Read-only, OK cannot be pressed and the boxes take no typing; nothing is written.

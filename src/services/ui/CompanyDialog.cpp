@@ -37,6 +37,8 @@ TCompanyInfoFrm::TCompanyInfoFrm(QWidget *owner) : TADlgFrm(owner)
     MemIntrol1 = Form::Named(new QPlainTextEdit, QStringLiteral("MemIntrol1"));
     MemIntrol1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemIntrol1->setMinimumHeight(179);
+    // Tab moves on to the buttons, as from every other box; the profile holds no tabs.
+    MemIntrol1->setTabChangesFocus(true);
 
     auto *grid = new QGridLayout(Body());
     grid->setContentsMargins(16, 20, 20, 12);
