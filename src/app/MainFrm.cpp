@@ -183,9 +183,6 @@ void TmainFrm::CreateActions()
     OnTriggered(LendAddAction1, this, [this] { LendAddAction1Execute(); });
     OnTriggered(LendEditAction1, this, [this] { LendEditAction1Execute(); });
     OnTriggered(LendDeleteAction1, this, [this] { LendDeleteAction1Execute(); });
-
-    // The spreadsheet importer is not part of the program yet.
-    ImportAction1->setEnabled(false);
 }
 
 QAction *TmainFrm::MenuItem(QMenu *menu, const QString &caption, std::function<void()> onClick)
@@ -545,7 +542,7 @@ void TmainFrm::DeleteAction1Execute()
 
 void TmainFrm::ImportAction1Execute()
 {
-    // Disabled until the archive list can import a spreadsheet; it will call that here.
+    m_archiveList->ImportArchives();
 }
 
 void TmainFrm::LendAddAction1Execute()

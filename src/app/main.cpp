@@ -1,5 +1,7 @@
 // The program's entry: module initialisation, the start-up sequence, module finalisation.
 
+#include "DataExporter.h"
+#include "DataGrids.h"
 #include "Database.h"
 #include "QtPrompter.h"
 #include "ReportWindows.h"
@@ -17,6 +19,7 @@ int main(int argc, char **argv)
     QtPrompter windowed;
     SetDefaultPrompter(&windowed);
     InstallReportWindows();
+    TpzGridBase::SetExportWizard(ShowDataExporter);
     InitDataModule();
     StartServices();
 

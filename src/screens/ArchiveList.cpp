@@ -1,5 +1,8 @@
 #include "ArchiveList.h"
 
+#include "ArchiveImporter.h"
+#include "DataImport.h"
+
 #include "ArchiveEdit.h"
 #include "BaseWindow.h"
 #include "Prompter.h"
@@ -51,6 +54,15 @@ bool TArchiveList::DeleteCurrent()
 void TArchiveList::Refresh()
 {
     Reload();
+}
+
+bool TArchiveList::ImportArchives()
+{
+    TArchiveImporter importer;
+    const bool imported = RunArchiveImport(importer, FormOwner());
+    if (imported)
+        Refresh();
+    return imported;
 }
 
 bool TArchiveList::SaveToList(RArchive &archive)

@@ -29,6 +29,9 @@ public:
     bool DeleteCurrent();
     // Reopens the list with its last statement; the current row is not kept.
     void Refresh();
+    // Imports archives from a workbook through the import wizard; after an import the list is
+    // reopened. Answers whether archives were imported.
+    bool ImportArchives();
     // The form's save callback: writes the archive, then mirrors it in the cached row of its
     // Id, appended when the list has none. Answers whether the database took it.
     bool SaveToList(RArchive &archive);

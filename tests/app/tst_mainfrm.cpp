@@ -598,6 +598,26 @@ private slots:
         QVERIFY(prompts.History().isEmpty());
     }
 
+    // "从Excel导入..." opens the import wizard over the main window; a cancelled import
+    // leaves the list as it was.
+    void importCommandOpensTheWizard()
+    {
+        ScriptedPrompter prompts;
+        TmainFrm window;
+        window.show();
+        QVERIFY(window.ImportAction1->isEnabled());
+        const int before = window.ArchiveList()->DataSet()->RecordCount();
+        QWidget *parent = nullptr;
+        prompts.OnDialog([&](QDialog &shown) {
+            parent = shown.parentWidget();
+            return int(QDialog::Rejected);
+        });
+        window.ImportAction1->trigger();
+        QCOMPARE(prompts.Dialogs(), QStringList{QStringLiteral("TDataImportFrm")});
+        QCOMPARE(parent, static_cast<QWidget *>(&window));
+        QCOMPARE(window.ArchiveList()->DataSet()->RecordCount(), before);
+    }
+
     // "打印..." prints the archive list through the archive report group.
     void printHandsArchiveList()
     {
