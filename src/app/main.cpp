@@ -3,6 +3,7 @@
 #include "DataExporter.h"
 #include "DataGrids.h"
 #include "Database.h"
+#include "GridExport.h"
 #include "QtPrompter.h"
 #include "ReportWindows.h"
 #include "Settings.h"
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     SetDefaultPrompter(&windowed);
     InstallReportWindows();
     TpzGridBase::SetExportWizard(ShowDataExporter);
+    InstallGridExporters();
     InitDataModule();
     StartServices();
 
