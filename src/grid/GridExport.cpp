@@ -5,8 +5,10 @@
 #include "TextExport.h"
 #include "WorkbookWriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QUrl>
 
 namespace {
@@ -41,6 +43,37 @@ Exchange::RowSource Records(const TpzGridBase &grid, const ShownColumns &shown)
     return Exchange::DataSetRows(*dataSet, shown.fields);
 }
 
+// A long list shows how far the export has come and can be cancelled; a cancelled export
+// leaves no file behind (the writers write aside and rename at the end).
+class ExportProgress
+{
+public:
+    explicit ExportProgress(TpzGridBase &grid)
+        : m_dialog(QStringLiteral("正在导出..."), QStringLiteral("取消"), 0,
+                   grid.DataSet() && grid.DataSet()->Active() ? grid.DataSet()->RecordCount() : 0, &grid)
+    {
+        m_dialog.setWindowTitle(ProgramCaption());
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+    }
+    Exchange::ProgressProc Proc()
+    {
+        return [this](qint64 done) {
+            m_dialog.setValue(int(done));
+            // Until the window shows, timers and repaints still run, but no click reaches
+            // the program in the middle of an export.
+            if (!m_dialog.isVisible())
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
 // The list grid names the number of records it exported; the plain grid does not.
 void OfferToOpen(const TpzGridBase &grid, const QString &fileName, qint64 records)
 {
@@ -69,7 +102,11 @@ void ExportGridToExcel(TpzGridBase &grid)
     if (fileName.isEmpty())
         return;
     const ShownColumns shown = Shown(grid);
-    const qint64 records = ExportWorkbook(fileName, shown.header, Records(grid, shown));
+    qint64 records = 0;
+    {
+        ExportProgress progress(grid);
+        records = ExportWorkbook(fileName, shown.header, Records(grid, shown), progress.Proc());
+    }
     OfferToOpen(grid, fileName, records);
 }
 
