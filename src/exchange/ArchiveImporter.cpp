@@ -191,7 +191,7 @@ Exchange::TImportHooks TArchiveImporter::Hooks()
     Exchange::TImportHooks hooks;
     hooks.GetFields = [this](QList<TField *> &fields) { ListTargetFields(fields); };
     hooks.SetValue = [this](TField *field, const QVariant &value) { SetTargetValue(field, value); };
-    hooks.Save = [this] { return SaveRows(); };
+    hooks.Save = [this](const Exchange::ProgressProc &progress) { return SaveRows(progress); };
     hooks.Reset = [this] { ResetRows(); };
     return hooks;
 }

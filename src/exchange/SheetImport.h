@@ -25,8 +25,9 @@ struct TImportHooks
     std::function<void(QList<TField *> &fields)> GetFields;
     // Stores one value into a field of the record just appended to the target data set.
     std::function<void(TField *field, const QVariant &value)> SetValue;
-    // Saves every record of the target data set; true when all were saved.
-    std::function<bool()> Save;
+    // Saves every record of the target data set, telling the progress report how many are done;
+    // true when all were saved.
+    std::function<bool(const ProgressProc &progress)> Save;
     // Drops the records appended by an import, so that the next import starts empty.
     std::function<void()> Reset;
 };

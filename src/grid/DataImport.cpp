@@ -9,6 +9,7 @@
 #include "Prompts.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -23,6 +24,8 @@
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <set>
 
@@ -424,13 +427,20 @@ void TDataImportFrm::SaveClick()
 {
     if (!m_hooks.Save)
         Abort();
-    pbSave1->setRange(0, 0);
+    TDataSet *target = TargetDataSet();
+    const int records = target && target->Active() ? target->RecordCount() : 0;
+    pbSave1->setRange(0, std::max(records, 1));
+    pbSave1->setValue(0);
     pbSave1->setVisible(true);
     bool saved = false;
     {
         const WaitCursor wait;
         const auto hide = qScopeGuard([this] { pbSave1->setVisible(false); });
-        saved = m_hooks.Save();
+        saved = m_hooks.Save([this](qint64 done) {
+            pbSave1->setValue(int(done));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        });
     }
     if (!saved)
         return;

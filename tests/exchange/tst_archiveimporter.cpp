@@ -325,7 +325,7 @@ private slots:
         for (const TFieldMapping &row : PresetMapping(targets, sheet.Titles))
             QCOMPARE(row.Source, row.Target->DisplayLabel());
         QCOMPARE(ImportInto(importer, sheet), int(SampleRows.size()));
-        QVERIFY(importer.Hooks().Save());
+        QVERIFY(importer.Hooks().Save({}));
         const QStringList stored = StoredArchives();
         QCOMPARE(stored.size(), int(SampleRows.size()));
         QCOMPARE(stored[0],

@@ -64,7 +64,7 @@ struct Host
                 throw EConvertError(QStringLiteral("不是日期"));
             field->SetAsString(CellText(value));
         };
-        hooks.Save = [this] {
+        hooks.Save = [this](const Exchange::ProgressProc &) {
             ++saves;
             return saveAnswer;
         };
@@ -461,17 +461,27 @@ private slots:
 
         TArchiveImporter importer;
         QString templatePath;
+        QList<int> saveBar; // the save bar's maximum, then each value it showed
         prompts.OnDialog([&](QDialog &dialog) {
             auto &w = static_cast<TDataImportFrm &>(dialog);
             templatePath = w.edtTemplate1->text();
             OpenFile(w, fileName);
             w.btnNext2->click();
             w.btnNext3->click();
+            QObject::connect(w.pbSave1, &QProgressBar::valueChanged, &w, [&](int value) {
+                if (saveBar.isEmpty())
+                    saveBar << w.pbSave1->maximum();
+                saveBar << value;
+            });
             w.btnOk4->click();
             return w.result();
         });
         QVERIFY(RunArchiveImport(importer));
         QCOMPARE(templatePath, TArchiveImporter::TemplatePath());
+        // The save bar counts the records up to all of them.
+        QVERIFY(saveBar.size() >= 2);
+        QCOMPARE(saveBar.first(), 2);
+        QCOMPARE(saveBar.last(), 2);
         QCOMPARE(prompts.LastText(), QStringLiteral("\r\n恭喜,数据导入成功.\t\t"));
         SharedRecordSet->Open(QStringLiteral("select Code, Name, Layplace from archives order by Id"));
         QStringList stored;
