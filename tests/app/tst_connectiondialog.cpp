@@ -26,6 +26,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using LayoutCheck::EnlargeFont;
 
@@ -40,26 +41,20 @@ class TConnectionDialogTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_home;
-    QString Home() const { return m_home->path(); }
-    QString CfgFile() const { return m_home->filePath(QStringLiteral("cfg.ini")); }
+    std::optional<DataHome> m_home;
+    QString Home() const { return m_home->Path(); }
+    QString CfgFile() const { return m_home->FilePath(QStringLiteral("cfg.ini")); }
 
 private slots:
     void initTestCase() { InitDataModule(); }
     void cleanupTestCase() { DoneDataModule(); }
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_home->isValid());
-        qputenv("PZARC_HOME", QFile::encodeName(Home()));
+        m_home.emplace();
+        QVERIFY(m_home->IsValid());
         QCOMPARE(TConfiger::FileName(), CfgFile());
     }
-    void cleanup()
-    {
-        // The default database file lives in the home directory that goes away now.
-        Database->SetConnected(false);
-        m_home.reset();
-    }
+    void cleanup() { m_home.reset(); }
 
     void formWithoutFile()
     {
@@ -362,7 +357,7 @@ private slots:
             TConfiger c;
             c.providerIdx = TConfiger::LocalFileProvider;
             c.defaultCon = false;
-            c.jetfile = m_home->filePath(QStringLiteral("missing.db"));
+            c.jetfile = m_home->FilePath(QStringLiteral("missing.db"));
             c.Save();
         }
         ScriptedPrompter prompts;
@@ -429,7 +424,7 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, reason);
-        const QString typed = m_home->filePath(QStringLiteral("typed.db"));
+        const QString typed = m_home->FilePath(QStringLiteral("typed.db"));
         if (kind == QLatin1String("partial")) {
             Schema::CreateDeliveredDatabase(typed);
         } else {

@@ -2,12 +2,36 @@
 // Helpers shared by the tests of the connection settings and of the connection form.
 
 #include "DBConfig.h"
+#include "Database.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace ConfigFixture {
+
+// A data directory of its own for one test: PZARC_HOME points at a fresh folder. When it goes,
+// the connection to the default database inside it is closed first.
+class DataHome
+{
+public:
+    DataHome() { qputenv("PZARC_HOME", QFile::encodeName(m_dir.path())); }
+    ~DataHome()
+    {
+        if (Database)
+            Database->SetConnected(false);
+    }
+    DataHome(const DataHome &) = delete;
+    DataHome &operator=(const DataHome &) = delete;
+
+    bool IsValid() const { return m_dir.isValid(); }
+    QString Path() const { return m_dir.path(); }
+    QString FilePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 inline QByteArray ReadAll(const QString &path)
 {

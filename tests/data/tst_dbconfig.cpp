@@ -32,6 +32,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -109,26 +110,20 @@ class TDBConfigTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_home;
-    QString Home() const { return m_home->path(); }
-    QString CfgFile() const { return m_home->filePath(QStringLiteral("cfg.ini")); }
+    std::optional<DataHome> m_home;
+    QString Home() const { return m_home->Path(); }
+    QString CfgFile() const { return m_home->FilePath(QStringLiteral("cfg.ini")); }
 
 private slots:
     void initTestCase() { InitDataModule(); }
     void cleanupTestCase() { DoneDataModule(); }
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_home->isValid());
-        qputenv("PZARC_HOME", QFile::encodeName(Home()));
+        m_home.emplace();
+        QVERIFY(m_home->IsValid());
         QCOMPARE(TConfiger::FileName(), CfgFile());
     }
-    void cleanup()
-    {
-        // The default database file lives in the home directory that goes away now.
-        Database->SetConnected(false);
-        m_home.reset();
-    }
+    void cleanup() { m_home.reset(); }
 
     // ---- the settings file ----
 
@@ -319,7 +314,7 @@ private slots:
     void saveFailureSaysWhy()
     {
         // "cfg.ini" stands for a file in a folder that does not exist.
-        QVERIFY(QFile::link(m_home->filePath(QStringLiteral("gone/cfg.ini")), CfgFile()));
+        QVERIFY(QFile::link(m_home->FilePath(QStringLiteral("gone/cfg.ini")), CfgFile()));
         TConfiger c;
         try {
             c.Save();
